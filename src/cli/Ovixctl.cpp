@@ -1,0 +1,73 @@
+#include "cli/Ovixctl.h"
+
+#include <ostream>
+
+namespace ovix::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ovixctl [--device DEVICE] COMMAND [ARGS]\n"
+    "\n"
+    "commands:\n"
+    "  frames SEQUENCE [ARG]   print the frames a command sequence would send, one per line:\n"
+    "                          read-version, read-device-info, read-live, recall P (1..20),\n"
+    "                          read-all-programs, store P (0..20), download-all, status-poll\n"
+    "\n"
+    "options:\n"
+    "  --device DEVICE         usb (default), sim or unix:PATH\n"
+    "  --json                  JSON output where a command offers it\n"
+    "  --help                  this text\n";
+
+bool ValidDevice(const std::string& d)
+{
+    return d == "usb" || d == "sim" || (d.rfind("unix:", 0) == 0 && d.size() > 5);
+}
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CommonOptions opts;
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << kUsage;
+            return kExitOk;
+        }
+        if (a == "--json") {
+            opts.json = true;
+        } else if (a == "--device" || a.rfind("--device=", 0) == 0) {
+            std::string value;
+            if (a == "--device") {
+                if (i + 1 >= args.size()) {
+                    err << "ovixctl: --device needs a value (usb, sim or unix:PATH)\n";
+                    return kExitUsage;
+                }
+                value = args[++i];
+            } else {
+                value = a.substr(9);
+            }
+            if (!ValidDevice(value)) {
+                err << "ovixctl: unknown device '" << value << "' (use usb, sim or unix:PATH)\n";
+                return kExitUsage;
+            }
+            opts.device = value;
+        } else {
+            rest.push_back(a);
+        }
+    }
+    if (rest.empty()) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    const std::string command = rest.front();
+    rest.erase(rest.begin());
+    if (command == "frames")
+        return FramesCommand(rest, opts, out, err);
+    err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
+    return kExitUsage;
+}
+
+} // namespace ovix::cli

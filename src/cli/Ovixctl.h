@@ -1,0 +1,28 @@
+#pragma once
+// ovixctl, the command-line tool: the same engine as the console, no window.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace ovix::cli {
+
+// Exit codes.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// Options every command understands, wherever they stand on the line.
+struct CommonOptions {
+    std::string device = "usb";  // usb, sim or unix:PATH
+    bool json = false;
+};
+
+// Runs one command line (without the program name); output to out, errors to err.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// `frames SEQUENCE [ARG]`: the frames a sequence would queue, one per line.
+int FramesCommand(const std::vector<std::string>& args, const CommonOptions& opts,
+                  std::ostream& out, std::ostream& err);
+
+} // namespace ovix::cli

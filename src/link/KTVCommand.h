@@ -1,0 +1,122 @@
+#pragma once
+// The command engine: the send queue and the command sequences the console sends as
+// batches. The sequences run on the window thread; the link worker drains the queue.
+
+#include "link/CommandBuilder.h"
+#include "link/LinkState.h"
+#include "link/SendDataQueue.h"
+#include "model/DeviceImage.h"
+
+#include <array>
+#include <mutex>
+
+namespace ovix {
+
+// The console's three link toggles, one per channel pair.
+enum class LinkPair { Front = 0, Rear = 1, Sub = 2 };
+
+// What the sequences need from the console view; the console, the command-line tool and
+// the tests each provide it their own way, so the engine stays free of windows.
+class ICommandHost {
+public:
+    virtual ~ICommandHost() = default;
+    // The view's connected flag: sequences send nothing while it is 0.
+    virtual bool IsConnected() const = 0;
+    // Number of numbered frames queued by the current batch.
+    virtual int BatchCounter() const = 0;
+    virtual void SetBatchCounter(int n) = 0;
+    virtual bool LinkToggle(LinkPair pair) const = 0;
+    // Shows the data-loading window for the batch just queued.
+    virtual void OpenDataLoadingWindow() = 0;
+    // A sequence that needs the processor was asked for while disconnected.
+    virtual void ShowConnectionFailure() = 0;
+};
+
+// The parts of the parameter records that the sequences touch. Until the records exist
+// the image itself answers (ImageRecordPort); the records replace it.
+class IRecordPort {
+public:
+    virtual ~IRecordPort() = default;
+    // Writes every record into the current program.
+    virtual void StoreRecordsIntoProgram() = 0;
+    // Writes one output channel's record into its OutputBlock.
+    virtual void StoreOutputIntoProgram(int channel) = 0;
+    virtual int SoundOn(int channel) const = 0;
+    // Sets an output's on-flag without marking anything and writes its level group into
+    // the image, so the block-31 frame that follows carries it.
+    virtual void SetSoundOn(int channel, int on) = 0;
+    virtual void ClearLevelDirty(int channel) = 0;
+};
+
+// Stand-in for the records: the on-flag is byte 248 of the live OutputBlock, and there
+// is nothing to store or to mark.
+class ImageRecordPort final : public IRecordPort {
+public:
+    explicit ImageRecordPort(DeviceImage& img) : m_img(img) {}
+    void StoreRecordsIntoProgram() override {}
+    void StoreOutputIntoProgram(int) override {}
+    int SoundOn(int channel) const override { return m_img.current.outputs[channel].soundOn; }
+    void SetSoundOn(int channel, int on) override
+    {
+        m_img.current.outputs[channel].soundOn = std::uint8_t(on);
+    }
+    void ClearLevelDirty(int) override {}
+
+private:
+    DeviceImage& m_img;
+};
+
+class CKTVCommand {
+public:
+    CKTVCommand(ParameterModel& model, LinkFlags& flags, std::recursive_mutex& batchLock,
+                ICommandHost& host);
+
+    // The records take over from the image stand-in when they exist (nullptr: back to it).
+    void SetRecordPort(IRecordPort* records);
+
+    // Send queue.
+    CSendDataQueue& Queue() { return m_queue; }
+    void Enqueue(FramePtr frame) { m_queue.Enqueue(std::move(frame)); }
+    FramePtr Head() const { return m_queue.Head(); }
+    void RemoveHead() { m_queue.RemoveHead(); }
+    void Clear();
+    int Count() const { return m_queue.Count(); }
+
+    // Sequences. Each checks the connected flag first; those that return bool show the
+    // connection failure and return false when disconnected.
+    void ReadVersion();
+    void ReadDeviceInfo();
+    bool ReadLive();
+    bool RecallProgram(int program);
+    bool ReadAllPrograms();
+    bool StoreProgram(int program, bool fromRecords);
+    void DownloadAll();
+    void MuteGroup(int channel);
+    void RestoreGroup(int channel);
+    void RewriteOutput(int channel, bool notify);
+    void MuteOutput(int channel);
+    void SendOutputRecord(int channel);
+    void SendSystemItem(int item, int program);
+
+    // The pair condition: the record frame of channel 1 notifies when the front toggle is
+    // on, else channel 3 when the rear toggle is on, else channel 5 when the sub toggle is.
+    bool PairCondition(int channel) const;
+
+private:
+    void EnqueueNumbered(FramePtr frame, bool increment = true);
+    void EnqueuePlain(FramePtr frame);
+    void BeginBusy();
+    void ReadProgramRecords(int program, bool recall);
+
+    ParameterModel& m_model;
+    LinkFlags& m_flags;
+    std::recursive_mutex& m_batchLock;
+    ICommandHost& m_host;
+    ImageRecordPort m_imagePort;
+    IRecordPort* m_records;
+    CSendDataQueue m_queue;
+    // on-flags remembered by MuteGroup for RestoreGroup, one per channel
+    std::array<int, kOutputChannels> m_savedSoundOn{};
+};
+
+} // namespace ovix
