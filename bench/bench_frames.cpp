@@ -9,26 +9,14 @@
 
 namespace {
 
-class Host final : public ovix::ICommandHost {
-public:
-    bool IsConnected() const override { return true; }
-    int BatchCounter() const override { return m_counter; }
-    void SetBatchCounter(int n) override { m_counter = n; }
-    bool LinkToggle(ovix::LinkPair) const override { return false; }
-    void OpenDataLoadingWindow() override {}
-    void ShowConnectionFailure() override {}
-
-private:
-    int m_counter = 0;
-};
-
 void BM_DownloadAllBatch(benchmark::State& state)
 {
     auto model = std::make_unique<ovix::ParameterModel>();
     ovix::ResetImage(model->image);
     ovix::LinkFlags flags;
     std::recursive_mutex lock;
-    Host host;
+    ovix::CommandHostState host;
+    host.m_bConnected = true;
     ovix::CKTVCommand cmd(*model, flags, lock, host);
     for (auto _ : state) {
         cmd.DownloadAll();

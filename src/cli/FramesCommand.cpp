@@ -14,20 +14,6 @@ namespace ovix::cli {
 
 namespace {
 
-// Connected, no link toggles, nowhere to show a window.
-class DryRunHost final : public ICommandHost {
-public:
-    bool IsConnected() const override { return true; }
-    int BatchCounter() const override { return m_counter; }
-    void SetBatchCounter(int n) override { m_counter = n; }
-    bool LinkToggle(LinkPair) const override { return false; }
-    void OpenDataLoadingWindow() override {}
-    void ShowConnectionFailure() override {}
-
-private:
-    int m_counter = 0;
-};
-
 bool ParseProgram(const std::string& s, int lo, int hi, int& value)
 {
     const char* end = s.data() + s.size();
@@ -104,7 +90,8 @@ int FramesCommand(const std::vector<std::string>& args, const CommonOptions&, st
     ResetImage(model->image);
     LinkFlags flags;
     std::recursive_mutex lock;
-    DryRunHost host;
+    CommandHostState host;  // connected, no link toggles, nothing to show
+    host.m_bConnected = true;
     CKTVCommand command(*model, flags, lock, host);
     seq.run(command, arg);
     for (const FramePtr& f : command.Queue().Snapshot())

@@ -55,6 +55,38 @@ void CKTVCommand::BeginBusy()
     m_host.OpenDataLoadingWindow();
 }
 
+void CKTVCommand::SendLevel(int channel, int on)
+{
+    m_records->SetSoundOn(channel, on);
+    m_records->ClearLevelDirty(channel);
+    EnqueuePlain(WriteBlock(m_model.image, REC_OUTPUT, channel, kLevelBlock));
+}
+
+std::array<std::uint8_t, kOutputChannels> CKTVCommand::SilenceAllOutputs()
+{
+    DeviceImage& img = m_model.image;
+    std::array<std::uint8_t, kOutputChannels> on{};
+    for (int ch = 0; ch < kOutputChannels; ++ch) {
+        on[ch] = img.current.outputs[ch].soundOn;
+        img.current.outputs[ch].soundOn = 0;
+        EnqueueNumbered(WriteBlock(img, REC_OUTPUT, ch, kLevelBlock));
+    }
+    return on;
+}
+
+void CKTVCommand::RestoreAllOutputs(const std::array<std::uint8_t, kOutputChannels>& on,
+                                    bool endsBatch)
+{
+    DeviceImage& img = m_model.image;
+    for (int ch = 0; ch < kOutputChannels; ++ch) {
+        img.current.outputs[ch].soundOn = on[ch];
+        FramePtr f = WriteBlock(img, REC_OUTPUT, ch, kLevelBlock);
+        if (endsBatch && ch == kOutputChannels - 1)
+            f->SetLast(1);
+        EnqueueNumbered(std::move(f));
+    }
+}
+
 bool CKTVCommand::PairCondition(int channel) const
 {
     if (m_host.LinkToggle(LinkPair::Front))
@@ -168,13 +200,8 @@ bool CKTVCommand::StoreProgram(int program, bool fromRecords)
     // Without the records the outputs are silenced while the program is written, so the
     // processor never plays a half-written program.
     std::array<std::uint8_t, kOutputChannels> savedOn{};
-    if (!fromRecords) {
-        for (int ch = 0; ch < kOutputChannels; ++ch) {
-            savedOn[ch] = img.current.outputs[ch].soundOn;
-            img.current.outputs[ch].soundOn = 0;
-            EnqueueNumbered(WriteBlock(img, REC_OUTPUT, ch, kLevelBlock));
-        }
-    }
+    if (!fromRecords)
+        savedOn = SilenceAllOutputs();
     EnqueueNumbered(WriteSystemItem(img, SYS_PROGRAM_NAME, program));
     EnqueueNumbered(WriteRecord(img, program, REC_MUSIC, kMusicIndex, true, false));
     for (int ch = 0; ch < kOutputChannels; ++ch) {
@@ -183,15 +210,8 @@ bool CKTVCommand::StoreProgram(int program, bool fromRecords)
             f->SetLast(1);
         EnqueueNumbered(std::move(f));
     }
-    if (!fromRecords) {
-        for (int ch = 0; ch < kOutputChannels; ++ch) {
-            img.current.outputs[ch].soundOn = savedOn[ch];
-            FramePtr f = WriteBlock(img, REC_OUTPUT, ch, kLevelBlock);
-            if (ch == kOutputChannels - 1)
-                f->SetLast(1);
-            EnqueueNumbered(std::move(f));
-        }
-    }
+    if (!fromRecords)
+        RestoreAllOutputs(savedOn, true);
     BeginBusy();
     return true;
 }
@@ -204,20 +224,12 @@ void CKTVCommand::DownloadAll()
     std::lock_guard lock(m_batchLock);
     m_host.SetBatchCounter(0);
 
-    std::array<std::uint8_t, kOutputChannels> savedOn{};
-    for (int ch = 0; ch < kOutputChannels; ++ch) {
-        savedOn[ch] = img.current.outputs[ch].soundOn;
-        img.current.outputs[ch].soundOn = 0;
-        EnqueueNumbered(WriteBlock(img, REC_OUTPUT, ch, kLevelBlock));
-    }
+    const auto savedOn = SilenceAllOutputs();
     EnqueueNumbered(WriteRecord(img, 0, REC_MUSIC, kMusicIndex, true, false));
     for (int ch = 0; ch < kOutputChannels; ++ch)
         EnqueueNumbered(WriteRecord(img, 0, REC_OUTPUT, ch, true, false));
     EnqueuePlain(WriteSystemItem(img, SYS_DELAY_MEMORY, 0));
-    for (int ch = 0; ch < kOutputChannels; ++ch) {
-        img.current.outputs[ch].soundOn = savedOn[ch];
-        EnqueueNumbered(WriteBlock(img, REC_OUTPUT, ch, kLevelBlock));
-    }
+    RestoreAllOutputs(savedOn, false);
     for (int p = 1; p <= kOfferedPrograms; ++p) {
         EnqueueNumbered(WriteSystemItem(img, SYS_PROGRAM_NAME, p));
         EnqueueNumbered(WriteRecord(img, p, REC_MUSIC, kMusicIndex, false, true));
@@ -231,34 +243,22 @@ void CKTVCommand::DownloadAll()
     BeginBusy();
 }
 
-void CKTVCommand::MuteGroup(int channel)
-{
-    if (!m_host.IsConnected() || channel < 0 || channel >= kOutputChannels)
-        return;
-    const DeviceImage& img = m_model.image;
-    std::lock_guard lock(m_batchLock);
-    for (int i = 0; i < kOutputChannels; ++i) {
-        if (img.linkTable.group[i] != img.linkTable.group[channel])
-            continue;
-        m_savedSoundOn[i] = m_records->SoundOn(i);
-        m_records->SetSoundOn(i, 0);
-        m_records->ClearLevelDirty(i);
-        EnqueuePlain(WriteBlock(img, REC_OUTPUT, i, kLevelBlock));
-    }
-}
+void CKTVCommand::MuteGroup(int channel) { SendGroupLevels(channel, true); }
 
-void CKTVCommand::RestoreGroup(int channel)
+void CKTVCommand::RestoreGroup(int channel) { SendGroupLevels(channel, false); }
+
+void CKTVCommand::SendGroupLevels(int channel, bool mute)
 {
     if (!m_host.IsConnected() || channel < 0 || channel >= kOutputChannels)
         return;
-    const DeviceImage& img = m_model.image;
+    const auto& group = m_model.image.linkTable.group;
     std::lock_guard lock(m_batchLock);
     for (int i = 0; i < kOutputChannels; ++i) {
-        if (img.linkTable.group[i] != img.linkTable.group[channel])
+        if (group[i] != group[channel])
             continue;
-        m_records->SetSoundOn(i, m_savedSoundOn[i]);
-        m_records->ClearLevelDirty(i);
-        EnqueuePlain(WriteBlock(img, REC_OUTPUT, i, kLevelBlock));
+        if (mute)
+            m_savedSoundOn[i] = m_records->SoundOn(i);
+        SendLevel(i, mute ? 0 : m_savedSoundOn[i]);
     }
 }
 
@@ -269,9 +269,7 @@ void CKTVCommand::RewriteOutput(int channel, bool notify)
     const DeviceImage& img = m_model.image;
     std::lock_guard lock(m_batchLock);
     const int on = m_records->SoundOn(channel);
-    m_records->SetSoundOn(channel, 0);
-    m_records->ClearLevelDirty(channel);
-    EnqueuePlain(WriteBlock(img, REC_OUTPUT, channel, kLevelBlock));
+    SendLevel(channel, 0);
 
     m_records->StoreOutputIntoProgram(channel);
     FramePtr record = WriteRecord(img, 0, REC_OUTPUT, channel, true, false);
@@ -282,9 +280,7 @@ void CKTVCommand::RewriteOutput(int channel, bool notify)
     if (notifies)
         BeginBusy();
 
-    m_records->SetSoundOn(channel, on);
-    m_records->ClearLevelDirty(channel);
-    EnqueuePlain(WriteBlock(img, REC_OUTPUT, channel, kLevelBlock));
+    SendLevel(channel, on);
 }
 
 void CKTVCommand::MuteOutput(int channel)

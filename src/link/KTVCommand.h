@@ -32,6 +32,22 @@ public:
     virtual void ShowConnectionFailure() = 0;
 };
 
+// A host that keeps the view's state itself and shows nothing: the command-line tool's
+// dry run and the benchmarks use it as it is, the console and tests override what they show.
+class CommandHostState : public ICommandHost {
+public:
+    bool IsConnected() const override { return m_bConnected; }
+    int BatchCounter() const override { return m_nBatchCount; }
+    void SetBatchCounter(int n) override { m_nBatchCount = n; }
+    bool LinkToggle(LinkPair pair) const override { return m_linkToggles[int(pair)]; }
+    void OpenDataLoadingWindow() override {}
+    void ShowConnectionFailure() override {}
+
+    bool m_bConnected = false;
+    int m_nBatchCount = 0;
+    std::array<bool, 3> m_linkToggles{};
+};
+
 // The parts of the parameter records that the sequences touch. Until the records exist
 // the image itself answers (ImageRecordPort); the records replace it.
 class IRecordPort {
@@ -107,6 +123,15 @@ private:
     void EnqueuePlain(FramePtr frame);
     void BeginBusy();
     void ReadProgramRecords(int program, bool recall);
+    // Sets an output's on-flag through the records, drops its level mark and queues its
+    // level block.
+    void SendLevel(int channel, int on);
+    // MuteGroup (mute) or RestoreGroup for every output in the channel's link group.
+    void SendGroupLevels(int channel, bool mute);
+    // Silences every output in the image and queues the six level blocks (numbered).
+    std::array<std::uint8_t, kOutputChannels> SilenceAllOutputs();
+    // Puts the on-flags back and queues the six level blocks (numbered).
+    void RestoreAllOutputs(const std::array<std::uint8_t, kOutputChannels>& on, bool endsBatch);
 
     ParameterModel& m_model;
     LinkFlags& m_flags;

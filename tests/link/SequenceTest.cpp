@@ -11,18 +11,13 @@ using namespace ovix;
 
 namespace {
 
-class RecordingHost final : public ICommandHost {
+// Connected unless a test says otherwise; counts the windows and messages it is asked for.
+class RecordingHost final : public CommandHostState {
 public:
-    bool IsConnected() const override { return connected; }
-    int BatchCounter() const override { return counter; }
-    void SetBatchCounter(int n) override { counter = n; }
-    bool LinkToggle(LinkPair p) const override { return toggles[int(p)]; }
+    RecordingHost() { m_bConnected = true; }
     void OpenDataLoadingWindow() override { ++windowsOpened; }
     void ShowConnectionFailure() override { ++failuresShown; }
 
-    bool connected = true;
-    int counter = 0;
-    bool toggles[3] = {false, false, false};
     int windowsOpened = 0;
     int failuresShown = 0;
 };
@@ -120,13 +115,13 @@ TEST_F(Sequences, ReadVersionIsOneUnnumberedFrame)
     cmd->ReadVersion();
     EXPECT_EQ(Described(), (std::vector<std::string>{"R9.4.0"}));
     EXPECT_EQ(Seqs(), (std::vector<int>{0}));
-    EXPECT_EQ(host.counter, 0);
+    EXPECT_EQ(host.m_nBatchCount, 0);
     EXPECT_EQ(flags.busy, 0);
 }
 
 TEST_F(Sequences, ConnectBatchReadDeviceInfoThenReadLive)
 {
-    host.counter = 0;
+    host.m_nBatchCount = 0;
     cmd->ReadDeviceInfo();
     cmd->ReadLive();
     std::vector<std::string> expected{"R9.52.0"};
@@ -141,7 +136,7 @@ TEST_F(Sequences, ConnectBatchReadDeviceInfoThenReadLive)
     EXPECT_EQ(Seqs(), Iota(0, 33)) << "one numbered batch";
     EXPECT_EQ(Flagged(), (std::vector<int>{32}));
     EXPECT_EQ(Frames().back()->Notify(), 1);
-    EXPECT_EQ(host.counter, 32) << "the counter is not incremented after ReadLive's last frame";
+    EXPECT_EQ(host.m_nBatchCount, 32) << "the counter is not incremented after ReadLive's last frame";
     EXPECT_EQ(flags.busy, 1);
     EXPECT_GE(host.windowsOpened, 1);
 }
@@ -155,7 +150,7 @@ TEST_F(Sequences, ReadLiveDropsTheSyncedFlagFirst)
 
 TEST_F(Sequences, RecallReadsIntoTheLiveImageWithBlockZero)
 {
-    host.counter = 17;
+    host.m_nBatchCount = 17;
     model->flags.synced = 1;
     ASSERT_TRUE(cmd->RecallProgram(4));
     std::vector<std::string> expected{"R3.2.0@4"};
@@ -171,7 +166,7 @@ TEST_F(Sequences, RecallReadsIntoTheLiveImageWithBlockZero)
 
 TEST_F(Sequences, ReadAllProgramsReadsTenProgramsIntoTheStoredCopies)
 {
-    host.counter = 5;
+    host.m_nBatchCount = 5;
     ASSERT_TRUE(cmd->ReadAllPrograms());
     auto d = Described();
     ASSERT_EQ(d.size(), 70u);
@@ -298,9 +293,9 @@ class PairCondition : public Sequences, public ::testing::WithParamInterface<Pai
 TEST_P(PairCondition, DecidesWhichRecordFrameNotifies)
 {
     const PairCase& c = GetParam();
-    host.toggles[0] = c.front;
-    host.toggles[1] = c.rear;
-    host.toggles[2] = c.sub;
+    host.m_linkToggles[0] = c.front;
+    host.m_linkToggles[1] = c.rear;
+    host.m_linkToggles[2] = c.sub;
     EXPECT_EQ(cmd->PairCondition(c.channel), c.notifies);
 
     cmd->SendOutputRecord(c.channel);
@@ -323,7 +318,7 @@ TEST_F(Sequences, RewriteOutputMutesWritesAndRestores)
 {
     RecordingRecords records(model->image);
     cmd->SetRecordPort(&records);
-    host.toggles[1] = true;  // rear pair
+    host.m_linkToggles[1] = true;  // rear pair
     cmd->RewriteOutput(3, true);
     EXPECT_EQ(Described(), (std::vector<std::string>{"W4.3.31", "W4.3.0", "W4.3.31"}));
     auto fr = Frames();
@@ -362,7 +357,7 @@ TEST_F(Sequences, SendSystemItemWritesNameOrDelayMemory)
 
 TEST_F(Sequences, NothingIsSentWhileDisconnected)
 {
-    host.connected = false;
+    host.m_bConnected = false;
     cmd->ReadVersion();
     cmd->ReadDeviceInfo();
     cmd->DownloadAll();
