@@ -31,6 +31,7 @@ void CKTVCommand::SetRecordPort(IRecordPort* records)
 void CKTVCommand::Clear()
 {
     m_queue.Clear();
+    m_collector.Clear();
 }
 
 void CKTVCommand::EnqueueNumbered(FramePtr frame, bool increment)
@@ -57,8 +58,8 @@ void CKTVCommand::BeginBusy()
 
 void CKTVCommand::SendLevel(int channel, int on)
 {
-    m_records->SetSoundOn(channel, on);
-    m_records->ClearLevelDirty(channel);
+    Records().SetSoundOn(channel, on);
+    Records().ClearLevelDirty(channel);
     EnqueuePlain(WriteBlock(m_model.image, REC_OUTPUT, channel, kLevelBlock));
 }
 
@@ -193,7 +194,7 @@ bool CKTVCommand::StoreProgram(int program, bool fromRecords)
     m_host.SetBatchCounter(0);
 
     if (fromRecords)
-        m_records->StoreRecordsIntoProgram();
+        Records().StoreRecordsIntoProgram();
     if (program != 0)
         WriteProgramMarker(img.current, program);
 
@@ -257,7 +258,7 @@ void CKTVCommand::SendGroupLevels(int channel, bool mute)
         if (group[i] != group[channel])
             continue;
         if (mute)
-            m_savedSoundOn[i] = m_records->SoundOn(i);
+            m_savedSoundOn[i] = Records().SoundOn(i);
         SendLevel(i, mute ? 0 : m_savedSoundOn[i]);
     }
 }
@@ -268,10 +269,10 @@ void CKTVCommand::RewriteOutput(int channel, bool notify)
         return;
     const DeviceImage& img = m_model.image;
     std::lock_guard lock(m_batchLock);
-    const int on = m_records->SoundOn(channel);
+    const int on = Records().SoundOn(channel);
     SendLevel(channel, 0);
 
-    m_records->StoreOutputIntoProgram(channel);
+    Records().StoreOutputIntoProgram(channel);
     FramePtr record = WriteRecord(img, 0, REC_OUTPUT, channel, true, false);
     const bool notifies = notify && PairCondition(channel);
     if (notifies)
@@ -289,11 +290,11 @@ void CKTVCommand::MuteOutput(int channel)
         return;
     const DeviceImage& img = m_model.image;
     std::lock_guard lock(m_batchLock);
-    const int on = m_records->SoundOn(channel);
-    m_records->SetSoundOn(channel, 0);
+    const int on = Records().SoundOn(channel);
+    Records().SetSoundOn(channel, 0);
     EnqueuePlain(WriteBlock(img, REC_OUTPUT, channel, kLevelBlock));
     // the record keeps its state; only the processor goes quiet
-    m_records->SetSoundOn(channel, on);
+    Records().SetSoundOn(channel, on);
 }
 
 void CKTVCommand::SendOutputRecord(int channel)
@@ -309,12 +310,14 @@ void CKTVCommand::SendOutputRecord(int channel)
         BeginBusy();
 }
 
-void CKTVCommand::SendSystemItem(int item, int program)
+FramePtr CKTVCommand::SendSystemItem(int item, int program)
 {
     if (!m_host.IsConnected())
-        return;
+        return nullptr;
     std::lock_guard lock(m_batchLock);
-    EnqueuePlain(WriteSystemItem(m_model.image, item, program));
+    FramePtr f = WriteSystemItem(m_model.image, item, program);
+    EnqueuePlain(f);
+    return f;
 }
 
 } // namespace ovix

@@ -3,11 +3,14 @@
 // batches. The sequences run on the window thread; the link worker drains the queue.
 
 #include "link/CommandBuilder.h"
+#include "link/LinkSink.h"
 #include "link/LinkState.h"
+#include "link/ReplyCollector.h"
 #include "link/SendDataQueue.h"
 #include "model/DeviceImage.h"
 
 #include <array>
+#include <atomic>
 #include <mutex>
 
 namespace ovix {
@@ -62,6 +65,14 @@ public:
     // the image, so the block-31 frame that follows carries it.
     virtual void SetSoundOn(int channel, int on) = 0;
     virtual void ClearLevelDirty(int channel) = 0;
+    // The next changed group as a WriteBlock, its mark cleared; nullptr when nothing has
+    // changed. Called on the link worker.
+    virtual FramePtr NextDirtyFrame() = 0;
+    // Sets (flag 1) or drops (flag 0) every change mark of every record.
+    virtual void MarkAll(int flag) = 0;
+    // Rebuilds the records from the current program after the processor or a file
+    // delivered it (program: the stored program it came from, or -1 for a file).
+    virtual void LoadProgramIntoRecords(int program) = 0;
 };
 
 // Stand-in for the records: the on-flag is byte 248 of the live OutputBlock, and there
@@ -77,6 +88,9 @@ public:
         m_img.current.outputs[channel].soundOn = std::uint8_t(on);
     }
     void ClearLevelDirty(int) override {}
+    FramePtr NextDirtyFrame() override { return nullptr; }
+    void MarkAll(int) override {}
+    void LoadProgramIntoRecords(int) override {}
 
 private:
     DeviceImage& m_img;
@@ -89,9 +103,23 @@ public:
 
     // The records take over from the image stand-in when they exist (nullptr: back to it).
     void SetRecordPort(IRecordPort* records);
+    // Where the link's messages go; set before the link starts.
+    void SetSink(LinkSink* sink) { m_sink = sink; }
+
+    IRecordPort& Records() const { return *m_records.load(); }
+
+    // Reply side, on the link worker: feeds the data bytes of one input report; true when a
+    // complete, verified reply was dispatched.
+    bool FeedChunk(std::span<const std::uint8_t> chunk);
+    void ResetCollector() { m_collector.Reset(); }
+
+    // What the worker sends when the queue is empty: the delay memory when it is due, else
+    // the next changed group, else a status poll.
+    FramePtr NextPendingFrame();
 
     // Send queue.
     CSendDataQueue& Queue() { return m_queue; }
+    const CSendDataQueue& Queue() const { return m_queue; }
     void Enqueue(FramePtr frame) { m_queue.Enqueue(std::move(frame)); }
     FramePtr Head() const { return m_queue.Head(); }
     void RemoveHead() { m_queue.RemoveHead(); }
@@ -112,13 +140,20 @@ public:
     void RewriteOutput(int channel, bool notify);
     void MuteOutput(int channel);
     void SendOutputRecord(int channel);
-    void SendSystemItem(int item, int program);
+    // Returns the queued frame (nullptr when nothing was queued).
+    FramePtr SendSystemItem(int item, int program);
 
     // The pair condition: the record frame of channel 1 notifies when the front toggle is
     // on, else channel 3 when the rear toggle is on, else channel 5 when the sub toggle is.
     bool PairCondition(int channel) const;
 
 private:
+    void EvaluateProgress(CSendData& head);
+    void Dispatch(const Reply& reply, const FramePtr& head);
+    void StoreData(const Reply& reply, const FramePtr& head);
+    void StoreSystemItem(const Reply& reply);
+    void PostMessage(unsigned message, std::intptr_t w = 0, std::intptr_t l = 0);
+
     void EnqueueNumbered(FramePtr frame, bool increment = true);
     void EnqueuePlain(FramePtr frame);
     void BeginBusy();
@@ -138,8 +173,10 @@ private:
     std::recursive_mutex& m_batchLock;
     ICommandHost& m_host;
     ImageRecordPort m_imagePort;
-    IRecordPort* m_records;
+    std::atomic<IRecordPort*> m_records;
     CSendDataQueue m_queue;
+    ReplyCollector m_collector;
+    LinkSink* m_sink = nullptr;
     // on-flags remembered by MuteGroup for RestoreGroup, one per channel
     std::array<int, kOutputChannels> m_savedSoundOn{};
 };

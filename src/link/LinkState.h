@@ -20,6 +20,9 @@ struct LinkFlags {
     std::atomic<int> firmwareFinished{0};
     // A batch is being transferred: the data-loading window blinks while it is 1.
     std::atomic<int> busy{0};
+    // Firmware step of the frame being exchanged (0 outside an update); the processor
+    // restarts during some steps, so its removal then is expected.
+    std::atomic<int> currentStep{0};
 };
 
 // The console's one set of link flags.

@@ -49,6 +49,15 @@ int CSendDataQueue::Count() const
     return int(m_frames.size());
 }
 
+bool CSendDataQueue::Contains(const CSendData* frame) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const FramePtr& f : m_frames)
+        if (f.get() == frame)
+            return true;
+    return false;
+}
+
 std::deque<FramePtr> CSendDataQueue::Snapshot() const
 {
     std::lock_guard lock(m_mutex);

@@ -25,6 +25,7 @@ public:
     bool RemoveHeadIf(const CSendData* frame);
     void Clear();
     int Count() const;
+    bool Contains(const CSendData* frame) const;
     // A copy of the queued frames, oldest first (for tests and diagnostics).
     std::deque<FramePtr> Snapshot() const;
 

@@ -30,4 +30,19 @@ inline constexpr BiText kMsgNoConnection{"No connection can be opened", "没有�
 
 inline constexpr BiText kMsgDeviceFault{"Please Update the Firmware!", "设备异常 请更新固件!!"};
 
+// A text composed at run time, in both languages.
+struct UiText {
+    std::string en;
+    std::string zh;
+
+    UiText() = default;
+    UiText(std::string e, std::string z) : en(std::move(e)), zh(std::move(z)) {}
+    UiText(const BiText& t) : en(t.en), zh(t.zh) {}  // NOLINT: a fixed text is a text
+    const std::string& Get(bool chinese) const { return chinese ? zh : en; }
+};
+
+// The processor's firmware generation differs from the console's: deviceMajor is the
+// processor's major version character, consoleMajor the console's ('1').
+UiText CompatibilityMessage(char deviceMajor, char consoleMajor);
+
 } // namespace ovix

@@ -1,0 +1,290 @@
+#include "link/ConsoleLink.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <thread>
+
+namespace ovix {
+
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+} // namespace
+
+CConsoleLink::CConsoleLink(ParameterModel& model, LinkFlags& flags, std::recursive_mutex& batchLock,
+                           std::shared_ptr<IHidBackend> backend, IDeviceRecords& records,
+                           LinkSink& sink, IConsoleUi& ui)
+    : m_model(model), m_flags(flags), m_batchLock(batchLock), m_records(records), m_sink(sink),
+      m_ui(ui), m_command(model, flags, batchLock, *this),
+      m_transport(std::move(backend), flags, records), m_worker(m_command, m_transport, flags, sink)
+{
+    m_command.SetSink(&m_sink);
+}
+
+CConsoleLink::~CConsoleLink()
+{
+    m_watch.reset();
+    m_worker.StopLink();
+    m_transport.CloseDevice();
+}
+
+void CConsoleLink::ShowConnectionFailure()
+{
+    m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+}
+
+void CConsoleLink::WatchDevices()
+{
+    m_watch = m_transport.Watch([this](DeviceEvent event, const std::string& path) {
+        m_sink.PostDeviceChange(event, path);
+    });
+}
+
+void CConsoleLink::StartConnected()
+{
+    m_ui.SetConnectLook(ConnectLook::Connected);
+    m_worker.StartLink();
+}
+
+void CConsoleLink::AutoConnect()
+{
+    if (m_bConnected)
+        return;
+    if (!m_transport.OpenFirstDevice())
+        return;  // no processor: stay disconnected, silently
+    m_command.Clear();
+    m_command.Records().MarkAll(0);
+    m_nBatchCount = 0;
+    m_bConnected = true;
+    m_delayMemoryQueued = false;
+    {
+        std::lock_guard lock(m_batchLock);
+        m_command.ReadVersion();
+    }
+    StartConnected();
+}
+
+std::vector<std::string> CConsoleLink::Candidates()
+{
+    std::vector<std::string> candidates;
+    if (!m_transport.ListDevices())
+        return candidates;
+    for (const std::string& path : m_transport.Devices())
+        if (m_records.IsDeviceUnrecorded(path))
+            candidates.push_back(path);
+    return candidates;
+}
+
+void CConsoleLink::ToggleConnection()
+{
+    if (m_bConnected) {
+        m_worker.StopLink();
+        std::this_thread::sleep_for(m_disconnectPause);
+        DisconnectUsb();
+        return;
+    }
+    const std::vector<std::string> candidates = Candidates();
+    if (candidates.empty()) {
+        m_ui.ShowMessage(kMsgNoConnection, MessageStyle::Modal);
+        return;
+    }
+    std::string chosen;
+    if (candidates.size() == 1) {
+        chosen = candidates.front();
+    } else {
+        std::vector<std::string> entries;
+        for (std::size_t k = 1; k <= candidates.size(); ++k)
+            entries.push_back("USB" + std::to_string(k));
+        const int pick = m_ui.ChooseDevice(entries);
+        if (pick < 0 || pick >= int(candidates.size()))
+            return;
+        chosen = candidates[std::size_t(pick)];
+    }
+    if (!ConnectTo(chosen))
+        m_ui.ShowMessage(kMsgCannotOpen, MessageStyle::Modal);
+}
+
+bool CConsoleLink::ConnectTo(const std::string& path)
+{
+    if (!m_records.IsDeviceUnrecorded(path))
+        return false;
+    m_transport.SetDevicePath(path);
+    if (!m_transport.OpenDevice(path))
+        return false;
+    m_command.Clear();
+    m_command.Records().MarkAll(0);
+    m_nBatchCount = 0;
+    m_bConnected = true;
+    m_delayMemoryQueued = false;
+    {
+        std::lock_guard lock(m_batchLock);
+        m_command.ReadVersion();
+        m_command.ReadLive();
+    }
+    StartConnected();
+    return true;
+}
+
+void CConsoleLink::DisconnectUsb()
+{
+    m_transport.CloseDevice();
+    m_bConnected = false;
+    m_flags.busy = 0;
+    m_model.flags.synced = 0;
+    m_model.flags.delayMemory = 0;
+    m_command.Records().MarkAll(0);
+    m_ui.CloseDataLoadingWindow();
+    m_ui.SetConnectLook(ConnectLook::Disconnected);
+    m_records.ForgetOpenDevice(m_transport.DevicePath());
+}
+
+void CConsoleLink::BlankVersion()
+{
+    std::memset(m_model.image.version, ' ', sizeof m_model.image.version);
+}
+
+void CConsoleLink::OnVersion()
+{
+    const std::uint8_t* v = m_model.image.version;
+    if (std::memcmp(v, kReferenceVersion, 7) != 0) {
+        // another family of processor: leave it alone without a word
+        ToggleConnection();
+        m_command.Clear();
+        BlankVersion();
+        return;
+    }
+    if (v[7] == std::uint8_t(kReferenceVersion[7])) {
+        std::lock_guard lock(m_batchLock);
+        m_command.ReadDeviceInfo();
+        m_command.ReadLive();
+        return;
+    }
+    const char deviceMajor = char(v[7]);
+    ToggleConnection();
+    m_command.Clear();
+    m_ui.ShowMessage(CompatibilityMessage(deviceMajor, kReferenceVersion[7]), MessageStyle::Modal);
+    BlankVersion();
+}
+
+void CConsoleLink::OnLinkLost()
+{
+    if (!m_bConnected)
+        return;
+    m_worker.StopLink();
+    std::this_thread::sleep_for(m_disconnectPause);
+    m_flags.firmwareMode = 0;
+    DisconnectUsb();
+    m_command.Clear();
+    m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+}
+
+void CConsoleLink::OnDeviceFault()
+{
+    if (!m_bConnected)
+        return;
+    m_worker.StopLink();
+    DisconnectUsb();
+    m_ui.ShowMessage(kMsgDeviceFault, MessageStyle::Modal);
+}
+
+void CConsoleLink::OnDeviceChange(DeviceEvent event, const std::string& path)
+{
+    if (!SamePath(path, m_transport.DevicePath()))
+        return;
+    if (event == DeviceEvent::Arrival) {
+        if (!m_bConnected)
+            AutoConnect();
+        return;
+    }
+    const int step = m_flags.currentStep;
+    if (!m_flags.linkRunning || step == 54 || step == 255)
+        return;  // during those firmware steps the processor restarts on purpose
+    m_flags.linkRunning = 0;
+    m_flags.firmwareMode = 0;
+    if (m_bConnected) {
+        m_worker.StopLink();
+        DisconnectUsb();
+    }
+    m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+}
+
+void CConsoleLink::OnLiveLoaded(int program)
+{
+    m_command.Records().LoadProgramIntoRecords(program);
+    m_ui.LiveLoaded(program);
+    m_model.flags.synced = 1;
+    m_flags.busy = 0;
+    DeviceImage& img = m_model.image;
+    const int set = img.delayMemory.CurrentSet();
+    for (int ch = 0; ch < kOutputChannels; ++ch)
+        img.delayMemory.SetDelay(set, ch, img.current.outputs[ch].Delay());
+    m_delayMemoryFrame = m_command.SendSystemItem(SYS_DELAY_MEMORY, 0);
+    m_delayMemoryQueued = true;
+}
+
+bool CConsoleLink::DelayMemoryReturned() const
+{
+    if (!m_delayMemoryQueued)
+        return false;
+    const FramePtr frame = m_delayMemoryFrame.lock();
+    return !frame || !m_command.Queue().Contains(frame.get());
+}
+
+void CConsoleLink::HandleMessage(unsigned message, std::intptr_t wParam, std::intptr_t)
+{
+    switch (message) {
+    case WM_LINK_LIVE_LOADED:
+        OnLiveLoaded(int(wParam));
+        break;
+    case WM_LINK_PROGRAMS_LOADED:
+        m_ui.ProgramsLoaded();
+        m_flags.busy = 0;
+        break;
+    case WM_LINK_DELAY_MEMORY:
+        if (m_model.image.delayMemory.current > 3)
+            m_model.image.delayMemory.current = 3;
+        break;
+    case WM_LINK_EFFECT_LOADED:
+    case WM_LINK_PRESETS_LOADED:
+        break;  // the console does not edit the effect section
+    case WM_LINK_MODEL:
+        m_layoutVariant = int(wParam);
+        m_ui.ModelVariant(m_layoutVariant);
+        break;
+    case WM_LINK_BATCH_DONE:
+        m_ui.After(std::chrono::milliseconds(1000), [this] { m_flags.busy = 0; });
+        break;
+    case WM_LINK_LOST:
+        OnLinkLost();
+        break;
+    case WM_LINK_AUTOCONNECT:
+        AutoConnect();
+        break;
+    case WM_LINK_DEVICE_FAULT:
+        OnDeviceFault();
+        break;
+    case WM_LINK_VERSION:
+        OnVersion();
+        break;
+    default:
+        break;
+    }
+}
+
+void CConsoleLink::HandleEvent(const LinkEventMsg& msg)
+{
+    if (msg.kind == LinkEventMsg::DeviceChange)
+        OnDeviceChange(msg.event, msg.path);
+    else if (msg.kind == LinkEventMsg::Message)
+        HandleMessage(msg.message, msg.wParam, msg.lParam);
+}
+
+} // namespace ovix

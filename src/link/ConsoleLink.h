@@ -1,0 +1,117 @@
+#pragma once
+// The engine side of the console view: the command engine, the transport, the link worker
+// and the connection logic — finding and opening a processor, checking its firmware
+// generation, reading its state, and going back to the disconnected state when it stops
+// answering, reports a fault or is unplugged. The console, the command-line tool and the
+// tests share it; each shows what the user must see its own way (IConsoleUi).
+
+#include "link/KTVCommand.h"
+#include "link/LinkWorker.h"
+#include "link/MessageQueue.h"
+#include "link/UsbTransport.h"
+#include "model/Messages.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ovix {
+
+enum class MessageStyle {
+    SelfClosing,  // the console's message window that closes itself after about a second
+    Modal,        // a message box the user closes
+};
+
+enum class ConnectLook { Connected, Disconnected };
+
+class IConsoleUi {
+public:
+    virtual ~IConsoleUi() = default;
+    virtual void ShowMessage(const UiText& text, MessageStyle style) = 0;
+    virtual void SetConnectLook(ConnectLook look) = 0;
+    // The Connect button's popup menu; returns the chosen entry or -1.
+    virtual int ChooseDevice(const std::vector<std::string>& entries) = 0;
+    virtual void OpenDataLoadingWindow() = 0;
+    virtual void CloseDataLoadingWindow() = 0;
+    // Runs fn on the window thread after `delay` (the console's timers).
+    virtual void After(std::chrono::milliseconds delay, std::function<void()> fn) = 0;
+    // The live program has been read and the records rebuilt: refresh every control.
+    virtual void LiveLoaded(int /*program*/) {}
+    // The processor told its model variant (console layout 1 or 2).
+    virtual void ModelVariant(int /*variant*/) {}
+    // All programs have been read for the file chosen before.
+    virtual void ProgramsLoaded() {}
+};
+
+// The console's own firmware generation.
+inline constexpr char kReferenceVersion[] = "QX907-V1.00";
+
+class CConsoleLink final : public CommandHostState {
+public:
+    CConsoleLink(ParameterModel& model, LinkFlags& flags, std::recursive_mutex& batchLock,
+                 std::shared_ptr<IHidBackend> backend, IDeviceRecords& records, LinkSink& sink,
+                 IConsoleUi& ui);
+    ~CConsoleLink() override;
+
+    CKTVCommand& Command() { return m_command; }
+    CUsbTransport& Transport() { return m_transport; }
+    CLinkWorker& Worker() { return m_worker; }
+
+    // Connection logic, on the window thread.
+    void AutoConnect();
+    void ToggleConnection();
+    bool ConnectTo(const std::string& path);
+    void DisconnectUsb();
+    void OnVersion();
+    void OnLinkLost();
+    void OnDeviceFault();
+    void OnDeviceChange(DeviceEvent event, const std::string& path);
+
+    // Handles one message the link posted (WM_LINK_*), on the window thread.
+    void HandleMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam);
+    // The same for a MessageQueue entry (messages and device changes).
+    void HandleEvent(const LinkEventMsg& msg);
+
+    // Starts forwarding device arrivals and removals to the sink.
+    void WatchDevices();
+
+    // Candidates of the Connect button: listed processors not recorded as open elsewhere.
+    std::vector<std::string> Candidates();
+
+    int LayoutVariant() const { return m_layoutVariant; }
+    bool Synced() const { return m_model.flags.synced != 0; }
+    // The delay memory sent back after the live program arrived has been acknowledged.
+    bool DelayMemoryReturned() const;
+
+    // How long the Connect button and a lost link wait between stopping the worker and
+    // closing the device.
+    void SetDisconnectPause(std::chrono::milliseconds pause) { m_disconnectPause = pause; }
+
+    // ICommandHost
+    void OpenDataLoadingWindow() override { m_ui.OpenDataLoadingWindow(); }
+    void ShowConnectionFailure() override;
+
+private:
+    void StartConnected();
+    void OnLiveLoaded(int program);
+    void BlankVersion();
+
+    ParameterModel& m_model;
+    LinkFlags& m_flags;
+    std::recursive_mutex& m_batchLock;
+    IDeviceRecords& m_records;
+    LinkSink& m_sink;
+    IConsoleUi& m_ui;
+    CKTVCommand m_command;
+    CUsbTransport m_transport;
+    CLinkWorker m_worker;
+    std::unique_ptr<IWatchHandle> m_watch;
+    std::chrono::milliseconds m_disconnectPause{500};
+    int m_layoutVariant = 0;
+    std::weak_ptr<CSendData> m_delayMemoryFrame;
+    bool m_delayMemoryQueued = false;
+};
+
+} // namespace ovix

@@ -1,0 +1,240 @@
+#include "link/UsbTransport.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace ovix {
+
+bool MemoryDeviceRecords::IsDeviceUnrecorded(const std::string& path) const
+{
+    return std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end();
+}
+
+void MemoryDeviceRecords::RecordOpenDevice(const std::string& path)
+{
+    if (IsDeviceUnrecorded(path))
+        m_paths.push_back(path);
+}
+
+void MemoryDeviceRecords::ForgetOpenDevice(const std::string& path)
+{
+    std::erase(m_paths, path);
+}
+
+void MemoryDeviceRecords::ResetDeviceRecords()
+{
+    m_paths.clear();
+}
+
+CUsbTransport::CUsbTransport(std::shared_ptr<IHidBackend> backend, LinkFlags& flags,
+                             IDeviceRecords& records)
+    : m_backend(std::move(backend)), m_flags(flags), m_records(records)
+{
+}
+
+CUsbTransport::~CUsbTransport() = default;
+
+std::vector<HidDeviceInfo> CUsbTransport::Enumerate()
+{
+    std::vector<HidDeviceInfo> found;
+    if (!m_backend)
+        return found;
+    for (HidDeviceInfo& d : m_backend->Enumerate(kVendorId, kProductId))
+        if (d.vendorId == kVendorId && d.productId == kProductId && d.release == kReleaseNumber)
+            found.push_back(std::move(d));
+    return found;
+}
+
+bool CUsbTransport::ListDevices()
+{
+    std::vector<std::string> paths, inaccessible;
+    for (const HidDeviceInfo& d : Enumerate()) {
+        paths.push_back(d.path);
+        if (!d.accessible)
+            inaccessible.push_back(d.path);
+    }
+    const bool any = !paths.empty();
+    {
+        std::lock_guard lock(m_mutex);
+        m_devices = std::move(paths);
+        m_inaccessible = std::move(inaccessible);
+    }
+    if (!any) {
+        m_records.ResetDeviceRecords();
+        m_flags.linkRunning = 0;
+    }
+    return any;
+}
+
+std::vector<std::string> CUsbTransport::Devices() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_devices;
+}
+
+std::vector<std::string> CUsbTransport::InaccessibleDevices() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_inaccessible;
+}
+
+bool CUsbTransport::OpenPath(const std::string& path)
+{
+    OpenError error = OpenError::None;
+    std::unique_ptr<IHidDevice> device = m_backend ? m_backend->Open(path, error) : nullptr;
+    if (!device) {
+        m_lastError = error == OpenError::None ? OpenError::Failed : error;
+        return false;
+    }
+    m_lastError = OpenError::None;
+    {
+        std::lock_guard lock(m_mutex);
+        m_device = std::move(device);
+        m_devicePath = path;
+    }
+    m_open = true;
+    m_flags.linkRunning = 1;
+    return true;
+}
+
+bool CUsbTransport::OpenFirstDevice()
+{
+    const std::vector<HidDeviceInfo> found = Enumerate();
+    if (found.empty()) {
+        m_lastError = OpenError::NotFound;
+        return false;
+    }
+    // the first match is the one: when it cannot be opened the attempt fails at once
+    if (!found.front().accessible) {
+        m_lastError = OpenError::NoPermission;
+        return false;
+    }
+    return OpenPath(found.front().path);
+}
+
+bool CUsbTransport::OpenDevice(const std::string& path)
+{
+    if (!OpenPath(path))
+        return false;
+    m_records.RecordOpenDevice(path);
+    return true;
+}
+
+void CUsbTransport::CloseDevice()
+{
+    std::shared_ptr<IHidDevice> old;
+    {
+        std::lock_guard lock(m_mutex);
+        old.swap(m_device);
+    }
+    m_open = false;
+    // the device object closes the handle when the last user lets go of it
+}
+
+bool CUsbTransport::ReopenDevice()
+{
+    CloseDevice();
+    return OpenFirstDevice();
+}
+
+bool CUsbTransport::IsOpen() const
+{
+    return m_open;
+}
+
+std::string CUsbTransport::DevicePath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_devicePath;
+}
+
+void CUsbTransport::SetDevicePath(const std::string& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_devicePath = path;
+}
+
+bool CUsbTransport::WriteFrame(CKTVCommand& command)
+{
+    std::shared_ptr<IHidDevice> device;
+    {
+        std::lock_guard lock(m_mutex);
+        device = m_device;
+    }
+    if (!device || !m_flags.linkRunning)
+        return false;
+    FramePtr head = command.Head();
+    if (!head) {
+        // the frame goes out in the next exchange
+        command.Enqueue(command.NextPendingFrame());
+        return false;
+    }
+    Report report;
+    while (head->NextReport(report)) {
+        // a report that does not arrive gets no answer; the read phase ends as link lost
+        device->Write(report, int(m_timeouts.writeWait.count()));
+        if (!m_flags.linkRunning)
+            return false;
+    }
+    return true;
+}
+
+ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
+                                     std::chrono::steady_clock::time_point exchangeStart,
+                                     const std::function<bool()>& stop)
+{
+    using namespace std::chrono;
+    std::shared_ptr<IHidDevice> device;
+    {
+        std::lock_guard lock(m_mutex);
+        device = m_device;
+    }
+    auto lost = [&] {
+        if (m_flags.linkRunning)
+            sink.Post(WM_LINK_LOST, 0, 0);
+        return ReadOutcome::Lost;
+    };
+    if (!device)
+        return lost();
+
+    // Reports are waited for in short slices so that a stopping link never waits out a
+    // whole report limit.
+    constexpr milliseconds kSlice{50};
+    bool allZeroSoFar = true;
+    while (m_flags.linkRunning && !stop()) {
+        Report report{};
+        const auto waitStart = steady_clock::now();
+        HidIo io = HidIo::Timeout;
+        while (m_flags.linkRunning && !stop()) {
+            const auto waited = duration_cast<milliseconds>(steady_clock::now() - waitStart);
+            if (waited >= m_timeouts.reportWait)
+                break;
+            io = device->Read(report, int(std::min(kSlice, m_timeouts.reportWait - waited).count()));
+            if (io != HidIo::Timeout)
+                break;
+        }
+        if (!m_flags.linkRunning || stop())
+            break;
+        if (io != HidIo::Ok)
+            return lost();  // no report within the limit, or the device is gone
+
+        const bool zero = std::all_of(report.begin() + 1, report.end(), [](std::uint8_t b) { return b == 0; });
+        allZeroSoFar = allZeroSoFar && zero;
+        if (allZeroSoFar)
+            std::this_thread::sleep_for(milliseconds(10));
+        if (command.FeedChunk({report.data() + 1, kReportData}))
+            return ReadOutcome::Answered;
+        if (steady_clock::now() - exchangeStart > m_timeouts.exchange) {
+            std::this_thread::sleep_for(milliseconds(10));
+            return lost();
+        }
+    }
+    return ReadOutcome::Stopped;
+}
+
+std::unique_ptr<IWatchHandle> CUsbTransport::Watch(DeviceChangeFn fn)
+{
+    return m_backend ? m_backend->Watch(std::move(fn)) : nullptr;
+}
+
+} // namespace ovix
