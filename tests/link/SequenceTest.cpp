@@ -35,6 +35,9 @@ public:
         m_img.current.outputs[ch].soundOn = std::uint8_t(v);
     }
     void ClearLevelDirty(int ch) override { clearedLevel.push_back(ch); }
+    FramePtr NextDirtyFrame() override { return nullptr; }
+    void MarkAll(int) override {}
+    void LoadProgramIntoRecords(int) override {}
 
     int on[kOutputChannels] = {1, 1, 1, 1, 1, 1};
     int storedAll = 0;
