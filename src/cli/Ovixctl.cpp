@@ -10,6 +10,8 @@ constexpr const char* kUsage =
     "usage: ovixctl [--device DEVICE] COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
+    "  devices                 list the matching processors: USB1.., then the path\n"
+    "  dump [--json]           connect, read the processor's whole state, print it\n"
     "  frames SEQUENCE [ARG]   print the frames a command sequence would send, one per line:\n"
     "                          read-version, read-device-info, read-live, recall P (1..20),\n"
     "                          read-all-programs, store P (0..20), download-all, status-poll\n"
@@ -66,6 +68,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     rest.erase(rest.begin());
     if (command == "frames")
         return FramesCommand(rest, opts, out, err);
+    if (command == "devices")
+        return DevicesCommand(rest, opts, out, err);
+    if (command == "dump")
+        return DumpCommand(rest, opts, out, err);
     err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
     return kExitUsage;
 }

@@ -25,4 +25,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 int FramesCommand(const std::vector<std::string>& args, const CommonOptions& opts,
                   std::ostream& out, std::ostream& err);
 
+// `devices`: the matching processors, one per line.
+int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& opts,
+                   std::ostream& out, std::ostream& err);
+
+// `dump [--json]`: connects, reads the processor's state, disconnects and prints it.
+int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                std::ostream& err);
+
 } // namespace ovix::cli

@@ -1,0 +1,74 @@
+#pragma once
+// One connection to a processor for a command-line run: the console's link logic with a
+// message loop of this process's own and a UI that remembers what the console would have
+// shown.
+
+#include "link/ConsoleLink.h"
+#include "link/MessageQueue.h"
+
+#include <chrono>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ovix::cli {
+
+class CliUi final : public IConsoleUi {
+public:
+    explicit CliUi(MessageQueue& queue) : m_queue(queue) {}
+    void ShowMessage(const UiText& text, MessageStyle) override { m_message = text.en; }
+    void SetConnectLook(ConnectLook) override {}
+    int ChooseDevice(const std::vector<std::string>&) override { return -1; }
+    void OpenDataLoadingWindow() override {}
+    void CloseDataLoadingWindow() override {}
+    void After(std::chrono::milliseconds delay, std::function<void()> fn) override
+    {
+        m_queue.After(delay, std::move(fn));
+    }
+    void ProgramsLoaded() override { m_programsLoaded = true; }
+
+    // The last message the console would have shown.
+    const std::optional<std::string>& Message() const { return m_message; }
+    bool ProgramsLoadedSeen() const { return m_programsLoaded; }
+    void ResetProgramsLoaded() { m_programsLoaded = false; }
+
+private:
+    MessageQueue& m_queue;
+    std::optional<std::string> m_message;
+    bool m_programsLoaded = false;
+};
+
+class CliSession {
+public:
+    explicit CliSession(const std::string& device);
+    ~CliSession();
+
+    bool Valid() const { return m_link != nullptr; }
+    CConsoleLink& Link() { return *m_link; }
+    ParameterModel& Model() { return *m_model; }
+    CliUi& Ui() { return m_ui; }
+
+    // Connects as the console does at start-up and waits until the live state is read and
+    // the delay memory has gone back. On failure prints the console's message and returns
+    // false.
+    bool ConnectAndRead(std::ostream& err);
+    // Pumps messages until pred() holds; false (and the message printed) when the link
+    // failed or the time ran out first.
+    bool WaitFor(const std::function<bool()>& pred, std::ostream& err,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    void Disconnect();
+
+private:
+    bool ReportFailure(std::ostream& err);
+
+    std::unique_ptr<ParameterModel> m_model;
+    LinkFlags m_flags;
+    std::recursive_mutex m_batchLock;
+    MemoryDeviceRecords m_records;
+    MessageQueue m_queue;
+    CliUi m_ui{m_queue};
+    std::unique_ptr<CConsoleLink> m_link;
+};
+
+} // namespace ovix::cli
