@@ -1,0 +1,351 @@
+// The real link — worker, transport, reply parser, connection logic — against the simulated
+// processor. A failing test prints the frames the processor saw, in hex.
+
+#include "link/ConsoleLink.h"
+#include "simulator/SimBus.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace ovix;
+using namespace std::chrono_literals;
+
+namespace {
+
+class RecordingUi final : public IConsoleUi {
+public:
+    explicit RecordingUi(MessageQueue& q) : m_queue(q) {}
+    void ShowMessage(const UiText& text, MessageStyle style) override
+    {
+        messages.push_back(text.en);
+        messagesZh.push_back(text.zh);
+        styles.push_back(style);
+    }
+    void SetConnectLook(ConnectLook look) override { this->look = look; }
+    int ChooseDevice(const std::vector<std::string>& entries) override
+    {
+        menus.push_back(entries);
+        return menuChoice;
+    }
+    void OpenDataLoadingWindow() override { ++windowsOpened; }
+    void CloseDataLoadingWindow() override { ++windowsClosed; }
+    void After(std::chrono::milliseconds d, std::function<void()> fn) override { m_queue.After(d, std::move(fn)); }
+    void LiveLoaded(int) override { ++liveLoaded; }
+
+    std::vector<std::string> messages, messagesZh;
+    std::vector<MessageStyle> styles;
+    std::vector<std::vector<std::string>> menus;
+    int menuChoice = -1;
+    ConnectLook look = ConnectLook::Disconnected;
+    int windowsOpened = 0, windowsClosed = 0, liveLoaded = 0;
+
+private:
+    MessageQueue& m_queue;
+};
+
+std::string Hex(const std::vector<std::uint8_t>& bytes)
+{
+    static const char* d = "0123456789abcdef";
+    std::string s;
+    for (auto b : bytes) {
+        s += d[b >> 4];
+        s += d[b & 15];
+    }
+    return s;
+}
+
+class SimLink : public ::testing::Test {
+protected:
+    void SetUp() override { Build(); }
+    void TearDown() override
+    {
+        if (HasFailure() && bus->Find("sim:1")) {
+            std::ostringstream os;
+            for (const auto& f : bus->Find("sim:1")->ReceivedFrames())
+                os << "  Sent: " << Hex(f) << '\n';
+            ADD_FAILURE() << "frames the processor saw:\n" << os.str();
+        }
+        queue.Shutdown();
+        link.reset();
+    }
+
+    void Build()
+    {
+        model = std::make_unique<ParameterModel>();
+        ResetImage(model->image);
+        bus = std::make_shared<sim::CSimBus>();
+        ui = std::make_unique<RecordingUi>(queue);
+        link = std::make_unique<CConsoleLink>(*model, flags, lock, bus, records, queue, *ui);
+        link->SetDisconnectPause(0ms);
+    }
+
+    sim::CSimProcessor& AddSim(sim::SimOptions o = {})
+    {
+        o.reportDelay = std::chrono::microseconds(o.reportDelay.count() == 1000 ? 0 : o.reportDelay.count());
+        return bus->Add(o);
+    }
+
+    bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = 15s)
+    {
+        return queue.PumpUntil([this](const LinkEventMsg& m) { link->HandleEvent(m); }, pred, timeout);
+    }
+    void PumpFor(std::chrono::milliseconds d)
+    {
+        PumpUntil([] { return false; }, d);
+    }
+    bool ConnectAndSync()
+    {
+        link->AutoConnect();
+        return PumpUntil([this] { return link->Synced() && link->DelayMemoryReturned(); });
+    }
+
+    std::unique_ptr<ParameterModel> model;
+    LinkFlags flags;
+    std::recursive_mutex lock;
+    MemoryDeviceRecords records;
+    MessageQueue queue;
+    std::shared_ptr<sim::CSimBus> bus;
+    std::unique_ptr<RecordingUi> ui;
+    std::unique_ptr<CConsoleLink> link;
+};
+
+} // namespace
+
+TEST_F(SimLink, FullStateReadMatchesTheProcessorsMemory)
+{
+    auto& proc = AddSim({.version = "QX907-V1.37", .model = 2});
+    proc.Edit([](DeviceImage& m) {
+        m.current.outputs[3].SetDelay(480);
+        m.current.outputs[2].bands[7].SetGainWord(655);
+        std::memcpy(m.current.outputs[1].name, "Tweeter", 7);
+        m.delayMemory.SetDelay(2, 5, 96);
+        m.system.sys[12] = 80;
+        std::memcpy(m.Program(4).name, "My tune 4    ", 13);
+    });
+    ASSERT_TRUE(ConnectAndSync());
+    const DeviceImage mem = proc.Memory();
+    const DeviceImage& img = model->image;
+
+    EXPECT_EQ(0, std::memcmp(img.current.outputs, mem.current.outputs, sizeof mem.current.outputs));
+    EXPECT_EQ(0, std::memcmp(&img.current.Music(), &mem.current.Music(), sizeof(InputBlock)));
+    for (int p = 1; p <= 10; ++p)
+        EXPECT_EQ(0, std::memcmp(img.Program(p).name, mem.Program(p).name, 13)) << "name of program " << p;
+    EXPECT_EQ(0, std::memcmp(img.current.secondText, mem.current.secondText, 13));
+    EXPECT_EQ(0, std::memcmp(img.version, "QX907-V1.37", 11));
+    EXPECT_EQ(0, std::memcmp(img.deviceInfo, mem.deviceInfo, sizeof mem.deviceInfo));
+    EXPECT_EQ(0, std::memcmp(img.system.sys, mem.system.sys, 4)) << "sys 0..3";
+    EXPECT_EQ(0, std::memcmp(img.system.sys + 8, mem.system.sys + 8, 6)) << "the level limits";
+    EXPECT_EQ(link->LayoutVariant(), 2);
+    EXPECT_EQ(img.delayMemory.Delay(2, 5), 96);
+    EXPECT_EQ(img.delayMemory.Delay(img.delayMemory.CurrentSet(), 3), 480)
+        << "the live delays are copied into the current set";
+    EXPECT_EQ(proc.Memory().delayMemory.Delay(mem.delayMemory.CurrentSet(), 3), 480)
+        << "and the delay memory goes back to the processor";
+    EXPECT_EQ(ui->look, ConnectLook::Connected);
+    EXPECT_TRUE(ui->messages.empty());
+    PumpUntil([this] { return flags.busy == 0; }, 5s);
+    EXPECT_EQ(flags.busy, 0) << "the busy flag drops a second after the batch";
+}
+
+TEST_F(SimLink, ConnectSendsTheExactFrameOrder)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    auto frames = proc.ReceivedFrames();
+    std::vector<std::string> got;
+    for (const auto& f : frames)
+        got.push_back(std::to_string(f[4] == CMD_WRITE ? 'W' : 'R') + ":" + std::to_string(f[6]) + "." +
+                      std::to_string(f[7]) + "." + std::to_string(f[8]) + "." + std::to_string(f[9]));
+    std::vector<std::string> expected;
+    auto R = [](int p, int t, int i, int b) {
+        return std::to_string('R') + ":" + std::to_string(p) + "." + std::to_string(t) + "." + std::to_string(i) +
+               "." + std::to_string(b);
+    };
+    expected.push_back(R(0, 9, 4, 0));
+    expected.push_back(R(0, 9, 52, 0));
+    for (int p = 1; p <= 10; ++p)
+        expected.push_back(R(p, 9, 0, 0));
+    for (int item : {1, 0, 2, 3, 17, 18, 18, 20, 34, 35, 36, 37, 38, 39, 64})
+        expected.push_back(R(0, 9, item, 0));
+    expected.push_back(R(0, 3, 2, 0x77));
+    for (int ch = 0; ch < 6; ++ch)
+        expected.push_back(R(0, 4, ch, 0x77));
+    expected.push_back(std::to_string('W') + ":0.9.64.0");
+    ASSERT_GE(got.size(), expected.size());
+    got.resize(expected.size());
+    EXPECT_EQ(got, expected);
+}
+
+TEST_F(SimLink, IdleLinkPollsStatus)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.ClearReceivedFrames();
+    PumpFor(200ms);
+    auto frames = proc.ReceivedFrames();
+    ASSERT_GE(frames.size(), 3u);
+    for (const auto& f : frames)
+        EXPECT_EQ(Hex(f), "7d7d7deea20100090300000008000000000000000000a1aa") << "a status poll";
+}
+
+TEST_F(SimLink, ResendSendsTheSameFrameAgainFromByteZero)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.ClearReceivedFrames();
+    proc.ResendNext(2);
+    ASSERT_TRUE(link->Command().StoreProgram(4, false));  // a batch of 312-byte frames among others
+    ASSERT_TRUE(PumpUntil([this] { return link->Command().Count() <= 1 && flags.busy == 0; }));
+    auto frames = proc.ReceivedFrames();
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(frames[0], frames[1]);
+    EXPECT_EQ(frames[1], frames[2]) << "twice refused, sent a third time whole";
+    EXPECT_EQ(proc.Memory().Program(4).outputs[5].Gain(), model->image.current.outputs[5].Gain());
+    EXPECT_EQ(0, std::memcmp(proc.Memory().Program(4).outputs[0].name, "40VS\x04", 5));
+    EXPECT_TRUE(link->IsConnected());
+}
+
+TEST_F(SimLink, SilenceAndBadChecksumEndAsLinkLost)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.SetSilent(true);
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }, 15s));
+    ASSERT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(ui->styles.back(), MessageStyle::SelfClosing);
+    EXPECT_EQ(ui->messagesZh.back(), "连接失败  请检查USB线缆是否插好或重启计算机和设备后再尝试连接!");
+    EXPECT_EQ(model->flags.synced, 0);
+    EXPECT_EQ(ui->look, ConnectLook::Disconnected);
+
+    proc.SetSilent(false);
+    ui->messages.clear();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.CorruptNextChecksum();
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }, 15s));
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+}
+
+TEST_F(SimLink, EmptyDataReplyIsADeviceFault)
+{
+    auto& proc = AddSim();
+    proc.EmptyNextRead();
+    link->AutoConnect();
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }));
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Please Update the Firmware!"});
+    EXPECT_EQ(ui->messagesZh.back(), "设备异常 请更新固件!!");
+    EXPECT_EQ(ui->styles.back(), MessageStyle::Modal);
+}
+
+TEST_F(SimLink, UnplugDisconnectsAndReplugReconnects)
+{
+    AddSim();
+    link->WatchDevices();
+    ASSERT_TRUE(ConnectAndSync());
+    ASSERT_TRUE(bus->Unplug("sim:1"));
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected() && !ui->messages.empty(); }));
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(ui->windowsClosed >= 1, true) << "the data-loading window is closed on disconnect";
+
+    ASSERT_TRUE(bus->Replug("sim:1"));
+    EXPECT_TRUE(PumpUntil([this] { return link->Synced() && link->DelayMemoryReturned(); }))
+        << "the remembered processor comes back and is read again";
+}
+
+struct VersionCase {
+    std::string version;
+    bool staysConnected;
+    std::string message;  // empty: none
+};
+
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.version; }
+
+class Versions : public SimLink, public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(Versions, CompatibilityCheck)
+{
+    const VersionCase& c = GetParam();
+    sim::SimOptions o;
+    o.version = c.version;
+    AddSim(o);
+    link->AutoConnect();
+    if (c.staysConnected) {
+        EXPECT_TRUE(PumpUntil([this] { return link->Synced() && link->DelayMemoryReturned(); }));
+        EXPECT_TRUE(ui->messages.empty());
+        return;
+    }
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }));
+    PumpFor(50ms);
+    if (c.message.empty()) {
+        EXPECT_TRUE(ui->messages.empty()) << "a foreign family is left silently";
+    } else {
+        ASSERT_EQ(ui->messages.size(), 1u);
+        EXPECT_EQ(ui->messages[0], c.message);
+    }
+    EXPECT_EQ(0, std::memcmp(model->image.version, "            ", 12)) << "the version is blanked";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Versions,
+    ::testing::Values(
+        VersionCase{"QX907-V1.37", true, ""},
+        VersionCase{"QX907-V2.00", false,
+                    " If software version is lower than the device version, only the software at version, "
+                    "PHN338-V2.01 to PHN338-V2.99, can be connected with this device."},
+        VersionCase{"QX907-V0.99", false,
+                    " If device version is lower than the software version, only the device at version, "
+                    "HN338-V1.01 to HN338-V1.99, can be connected with this software."},
+        VersionCase{"ZZ000-V1.00", false, ""}));
+
+TEST_F(SimLink, ConnectButtonOffersAMenuOnlyForSeveralFreeProcessors)
+{
+    AddSim();
+    AddSim();
+    ui->menuChoice = 1;
+    link->ToggleConnection();
+    ASSERT_EQ(ui->menus.size(), 1u);
+    EXPECT_EQ(ui->menus[0], (std::vector<std::string>{"USB1", "USB2"}));
+    EXPECT_EQ(link->Transport().DevicePath(), "sim:2");
+    ASSERT_TRUE(PumpUntil([this] { return link->Synced() && link->DelayMemoryReturned(); }));
+    link->ToggleConnection();
+    EXPECT_FALSE(link->IsConnected());
+    EXPECT_TRUE(records.IsDeviceUnrecorded("sim:2")) << "the record goes with the disconnect";
+
+    // sim:1 recorded as open by another console: straight to sim:2, no menu
+    records.RecordOpenDevice("sim:1");
+    ui->menus.clear();
+    link->ToggleConnection();
+    EXPECT_TRUE(ui->menus.empty());
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_EQ(link->Transport().DevicePath(), "sim:2");
+}
+
+TEST_F(SimLink, ConnectButtonWithoutProcessorsOrWithABusyOne)
+{
+    link->ToggleConnection();
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"No connection can be opened"});
+
+    AddSim();
+    OpenError e;
+    auto other = bus->Open("sim:1", e);  // another program holds it
+    ASSERT_TRUE(other);
+    ui->messages.clear();
+    link->ToggleConnection();
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(ui->messagesZh.back(), "连接失败  请检查USB线缆是否插好或\n该设备已经连接上了另一软件!");
+    EXPECT_FALSE(link->IsConnected());
+}
+
+TEST_F(SimLink, ProcessorWithAnotherReleaseNumberIsIgnored)
+{
+    sim::SimOptions o;
+    o.release = 0x0300;
+    AddSim(o);
+    EXPECT_FALSE(link->Transport().ListDevices());
+    link->AutoConnect();
+    EXPECT_FALSE(link->IsConnected());
+}
