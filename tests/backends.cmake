@@ -1,0 +1,4 @@
+ovix_add_test(backend_tests
+  link/DeviceLockTest.cpp
+)
+target_link_libraries(backend_tests PRIVATE ovix_engine)
