@@ -1,4 +1,5 @@
 ovix_add_test(backend_tests
+  link/UnixBackendTest.cpp
   link/DeviceLockTest.cpp
 )
 target_link_libraries(backend_tests PRIVATE ovix_engine)
