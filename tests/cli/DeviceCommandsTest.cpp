@@ -1,0 +1,62 @@
+#include "cli/Ovixctl.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+using namespace ovix::cli;
+
+namespace {
+
+int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err)
+{
+    std::ostringstream o, e;
+    const int code = Run(args, o, e);
+    out = o.str();
+    err = e.str();
+    return code;
+}
+
+} // namespace
+
+TEST(OvixctlDevices, ListsTheSimulatedProcessorAsUsb1)
+{
+    std::string out, err;
+    ASSERT_EQ(RunCli({"devices", "--device", "sim"}, out, err), 0) << err;
+    EXPECT_EQ(out, "USB1 sim:1\n");
+}
+
+TEST(OvixctlDump, JsonHasTheWholeLiveState)
+{
+    std::string out, err;
+    ASSERT_EQ(RunCli({"--device", "sim", "dump", "--json"}, out, err), 0) << err;
+    const auto j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["version"], "QX907-V1.00");
+    EXPECT_EQ(j["model"], 1);
+    ASSERT_EQ(j["programNames"].size(), 10u);
+    EXPECT_EQ(j["programNames"][0], "PROGRAM 01") << "names are trimmed";
+    ASSERT_EQ(j["delayMemory"]["sets"].size(), 4u);
+    EXPECT_EQ(j["delayMemory"]["sets"][0].size(), 6u);
+    const auto& live = j["live"];
+    ASSERT_EQ(live["outputs"].size(), 6u);
+    const auto& ch5 = live["outputs"][4];
+    ASSERT_EQ(ch5["bands"].size(), 31u);
+    EXPECT_EQ(ch5["bands"][30]["freq"], 20000);
+    EXPECT_EQ(ch5["bands"][30]["gain"], 200) << "gain code = word - 400";
+    EXPECT_EQ(ch5["lowPass"]["freq"], 500);
+    EXPECT_EQ(ch5["gain"], 60);
+    for (const char* key : {"name", "soundOn", "polarity", "delay", "geqMode", "highPass", "limiter"})
+        EXPECT_TRUE(ch5.contains(key)) << key;
+    EXPECT_EQ(live["music"]["volume"], 60);
+}
+
+TEST(OvixctlDump, FailuresGiveTheConsolesMessage)
+{
+    std::string out, err;
+    EXPECT_EQ(RunCli({"dump", "--device", "unix:/nonexistent/ovix.sock"}, out, err), 1);
+    EXPECT_EQ(err, "No connection can be opened\n");
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(RunCli({"devices", "--device", "unix:/nonexistent/ovix.sock"}, out, err), 1);
+    EXPECT_EQ(RunCli({"dump", "extra"}, out, err), 2);
+}
