@@ -1,0 +1,545 @@
+#include "simulator/SimProcessor.h"
+
+#include "link/SendData.h"
+#include "model/ByteOrder.h"
+#include "model/Scales.h"
+
+#include <algorithm>
+#include <string>
+#include <cstring>
+#include <span>
+#include <thread>
+
+namespace ovix::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kVersionLength = 11;
+constexpr int kNameReply = 15;       // names go out without their last byte
+constexpr int kNameField = 16;
+constexpr int kStatusReply = 12;
+constexpr int kEffectRecord = 96;    // the effect record is the first 96 bytes of its block
+constexpr int kBlockSize = 8;
+
+// Fills a fixed-width text field: the text, then `pad` bytes.
+void PutText(std::uint8_t* field, std::size_t width, std::string_view text, std::uint8_t pad)
+{
+    const std::size_t n = std::min(width, text.size());
+    std::memcpy(field, text.data(), n);
+    std::memset(field + n, pad, width - n);
+}
+
+std::string TwoDigits(int n)
+{
+    return {char('0' + n / 10 % 10), char('0' + n % 10)};
+}
+
+void FactoryOutput(OutputBlock& out, int channel)
+{
+    for (int b = 0; b < kOutputBands; ++b) {
+        EqBandWord& band = out.bands[b];
+        band.SetFreq(static_cast<std::uint16_t>(IsoBandTable[std::size_t(b)]));
+        band.SetGainWord(600);
+        band.SetBandwidthIndex(15);
+        band.SetSlope(0);
+        band.SetKind(0);
+    }
+    out.soundOn = 1;
+    out.polarity = 0;
+    out.SetGain(60);
+    out.SetDelay(0);
+    out.geqMode = 0;
+    constexpr std::uint8_t kButterworth = 2;
+    constexpr std::uint8_t kSlope24 = 2;
+    CrossoverWord& x = out.crossover;
+    x.SetHighPassFreq(20);
+    x.SetHighPassFamily(kButterworth);
+    x.SetHighPassSlope(kSlope24);
+    // the two subwoofer channels leave the factory low-passed at 500 Hz
+    x.SetLowPassFreq(channel >= 4 ? 500 : 20000);
+    x.SetLowPassFamily(kButterworth);
+    x.SetLowPassSlope(kSlope24);
+    out.SetLimThreshold(360);  // +6 dBu: the limiter stays out of the way
+    out.limAttack = 10;
+    out.limRelease = 2;
+}
+
+// Bytes of one record: in program 0 (live) or 1..20 (stored), or for the effect record
+// also in effect preset 21..40. Empty when the processor has no such record.
+std::span<std::uint8_t> Record(DeviceImage& m, int program, int type, int index)
+{
+    if (type == REC_EFFECT && program >= kFirstEffectPreset &&
+        program < kFirstEffectPreset + kEffectPresets)
+        return {m.Preset(program).effect.Bytes(), std::size_t(kEffectRecord)};
+    if (program < 0 || program > kStoredPrograms)
+        return {};
+    ProgramImage& prog = m.Program(program);
+    switch (type) {
+    case REC_MIC:
+        if (index == kMicIndex)
+            return {prog.Mic().Bytes(), sizeof(InputBlock)};
+        return {};
+    case REC_EFFECT:  // one effect section: the index is not looked at
+        return {prog.effect.Bytes(), std::size_t(kEffectRecord)};
+    case REC_MUSIC:
+        if (index == kMusicIndex)
+            return {prog.Music().Bytes(), sizeof(InputBlock)};
+        return {};
+    case REC_OUTPUT:
+        if (index >= 0 && index < kOutputChannels)
+            return {prog.outputs[index].Bytes(), sizeof(OutputBlock)};
+        return {};
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+void LoadFactoryMemory(DeviceImage& img)
+{
+    ResetImage(img);
+
+    PutText(img.deviceText, sizeof img.deviceText, "OVIX SIMULATED 6-CHANNEL PROCESSOR", ' ');
+    const std::uint8_t ident[7] = {0x01, 'S', 'I', 'M', '9', '0', '7'};
+    std::memcpy(img.ident, ident, sizeof ident);
+    img.identFlag = 1;
+    PutText(img.deviceInfo, sizeof img.deviceInfo, "SIM-907 SN 000001 HW 2.0", ' ');
+    // input source 1 and every output channel sounding
+    img.status = {1, 0, 0, 0, 1, 1, 1, 1, 1, 1, 0, 0};
+
+    ProgramImage& live = img.current;
+    for (int c = 0; c < kOutputChannels; ++c)
+        FactoryOutput(live.outputs[c], c);
+    live.Music().SetVolume(60);
+    live.Music().SetOn(1);
+    live.Mic().SetVolume(60);
+    live.effect.SetLevel(60);
+
+    for (int p = 1; p <= kStoredPrograms; ++p) {
+        ProgramImage& prog = img.Program(p);
+        prog = live;
+        // 13 significant characters, two spaces, the terminating zero
+        PutText(prog.name, 15, "PROGRAM " + TwoDigits(p), ' ');
+        prog.name[15] = 0;
+    }
+    // the live program is program 1 as it left the factory
+    std::memcpy(live.name, img.Program(1).name, kNameField);
+
+    for (int p = kFirstEffectPreset; p < kFirstEffectPreset + kEffectPresets; ++p) {
+        EffectPreset& preset = img.Preset(p);
+        PutText(preset.name, 15, "EFFECT " + TwoDigits(p), ' ');
+        preset.name[15] = 0;
+        preset.effect = live.effect;
+    }
+}
+
+CSimProcessor::CSimProcessor(SimOptions options)
+    : m_reportDelay(std::max(options.reportDelay, std::chrono::microseconds(0))),
+      m_release(options.release),
+      m_memory(std::make_unique<DeviceImage>()),
+      m_model(options.model)
+{
+    LoadFactoryMemory(*m_memory);
+    PutText(m_memory->version, kVersionLength, options.version, ' ');
+}
+
+CSimProcessor::~CSimProcessor() = default;
+
+// ---- host side ----
+
+bool CSimProcessor::Reachable(std::uint64_t connection) const
+{
+    return m_plugged && (connection == 0 || connection == m_connection);
+}
+
+void CSimProcessor::ClearBuffers()
+{
+    m_rx.clear();
+    m_syncCount = 0;
+    m_tx.clear();
+}
+
+HidIo CSimProcessor::HostWrite(const Report& report, int /*timeoutMs*/, std::uint64_t connection)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!Reachable(connection))
+            return HidIo::Error;
+    }
+    // the report's time on the wire, without holding up readers or fault injection
+    if (m_reportDelay.count() > 0)
+        std::this_thread::sleep_for(m_reportDelay);
+
+    std::lock_guard lock(m_mutex);
+    if (!Reachable(connection))
+        return HidIo::Error;
+    for (int i = 1; i < kReportSize; ++i)
+        ReceiveByte(report[std::size_t(i)]);
+    return HidIo::Ok;
+}
+
+HidIo CSimProcessor::HostRead(Report& report, int timeoutMs, std::uint64_t connection)
+{
+    std::unique_lock lock(m_mutex);
+    const bool unlimited = timeoutMs < 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        if (!Reachable(connection))
+            return HidIo::Error;
+        const auto now = Clock::now();
+        if (!m_tx.empty() && m_tx.front().ready <= now) {
+            report = m_tx.front().report;
+            m_tx.pop_front();
+            return HidIo::Ok;
+        }
+        if (!unlimited && now >= deadline)
+            return HidIo::Timeout;
+        if (!m_tx.empty()) {
+            const auto wake = unlimited ? m_tx.front().ready : std::min(deadline, m_tx.front().ready);
+            m_cv.wait_until(lock, wake);
+        } else if (unlimited) {
+            m_cv.wait(lock);
+        } else {
+            m_cv.wait_until(lock, deadline);
+        }
+    }
+}
+
+// Frame collection: a frame starts at 0xEE after (at least) three 0x7D bytes; its header's
+// length field says how long it is. Bytes between frames, such as the zero padding of a
+// frame's last report, are skipped.
+void CSimProcessor::ReceiveByte(std::uint8_t b)
+{
+    if (m_rx.empty()) {
+        if (b == kSyncByte) {
+            ++m_syncCount;
+        } else {
+            if (b == kStartByte && m_syncCount >= 3)
+                m_rx = {kSyncByte, kSyncByte, kSyncByte, kStartByte};
+            m_syncCount = 0;
+        }
+        return;
+    }
+    m_rx.push_back(b);
+    if (m_rx.size() < std::size_t(kFrameHeaderSize))
+        return;
+    const int n = GetU16(m_rx.data() + 12);
+    if (n > kMaxPayload) {
+        // longer than any frame the processor takes: dropped unanswered
+        m_rx.clear();
+        return;
+    }
+    if (m_rx.size() == std::size_t(n + kFrameOverhead)) {
+        std::vector<std::uint8_t> frame;
+        frame.swap(m_rx);
+        ReceiveFrame(std::move(frame));
+    }
+}
+
+void CSimProcessor::ReceiveFrame(std::vector<std::uint8_t> frame)
+{
+    m_log.push_back(frame);
+    const std::size_t n = frame.size();
+    const bool intact = frame[n - 1] == kEndByte &&
+                        FrameChecksum({frame.data(), n - 2}) == frame[n - 2];
+    // a damaged frame is not answered: the console's read runs into its time limit
+    if (!intact || m_silent)
+        return;
+    if (m_resend > 0) {
+        --m_resend;
+        QueueReply({REPLY_RESEND, {}}, frame);
+        return;
+    }
+    QueueReply(Execute(frame), frame);
+}
+
+CSimProcessor::Reply CSimProcessor::Execute(const std::vector<std::uint8_t>& frame)
+{
+    const int program = frame[6];
+    const int type = frame[7];
+    const int index = frame[8];
+    const int block = frame[9];
+    const int n = int(frame.size()) - kFrameOverhead;
+    switch (frame[4]) {
+    case CMD_WRITE:
+        // every write is acknowledged, also of things this processor does not keep
+        // (firmware steps, unknown items)
+        Write(program, type, index, block, frame.data() + kFrameHeaderSize, n);
+        return {REPLY_ACK, {}};
+    case CMD_READ: {
+        if (m_emptyRead) {
+            m_emptyRead = false;
+            return {REPLY_DATA, {}};
+        }
+        std::vector<std::uint8_t> data;
+        // A read of something the processor does not have is acknowledged without data:
+        // the console takes the frame as answered and stores nothing, whereas an empty
+        // data reply would make it report a device fault.
+        if (!Read(program, type, index, block, data))
+            return {REPLY_ACK, {}};
+        return {REPLY_DATA, std::move(data)};
+    }
+    default:
+        // a command the processor does not know is acknowledged and ignored
+        return {REPLY_ACK, {}};
+    }
+}
+
+void CSimProcessor::Write(int program, int type, int index, int block, const std::uint8_t* data, int n)
+{
+    DeviceImage& m = *m_memory;
+    if (type == REC_SYSTEM) {
+        switch (index) {
+        case SYS_PROGRAM_NAME:
+            if (program >= 0 && program <= kStoredPrograms)
+                std::memcpy(m.Program(program).name, data, std::size_t(std::min(n, kNameField)));
+            break;
+        case SYS_DELAY_MEMORY:
+            std::memcpy(m.delayMemory.Bytes(), data, std::min(std::size_t(n), sizeof(DelayMemory)));
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    const std::span<std::uint8_t> rec = Record(m, program, type, index);
+    if (rec.empty())
+        return;
+    if (std::size_t(n) == rec.size()) {
+        std::memcpy(rec.data(), data, rec.size());  // a whole record
+    } else if (n == kBlockSize && std::size_t((block + 1) * kBlockSize) <= rec.size()) {
+        std::memcpy(rec.data() + block * kBlockSize, data, kBlockSize);  // one 8-byte block
+    }
+}
+
+bool CSimProcessor::Read(int program, int type, int index, int block, std::vector<std::uint8_t>& out)
+{
+    if (type == REC_SYSTEM)
+        return ReadItem(index, program, out);
+    DeviceImage& m = *m_memory;
+    const std::span<std::uint8_t> rec = Record(m, program, type, index);
+    if (rec.empty())
+        return false;
+    if (block == 0 && program != 0) {
+        // a recall: the stored record becomes the live one, and the answer is the live one
+        const std::span<std::uint8_t> live = Record(m, 0, type, index);
+        std::memcpy(live.data(), rec.data(), live.size());
+    }
+    out.assign(rec.begin(), rec.end());
+    return true;
+}
+
+bool CSimProcessor::ReadItem(int item, int program, std::vector<std::uint8_t>& out) const
+{
+    const DeviceImage& m = *m_memory;
+    const auto& sys = m.system.sys;
+    auto bytes = [&out](const std::uint8_t* p, std::size_t n) {
+        out.assign(p, p + n);
+        return true;
+    };
+    switch (item) {
+    case SYS_PROGRAM_NAME:
+        if (program < 0 || program > kStoredPrograms)
+            return false;
+        return bytes(m.Program(program).name, kNameReply);
+    case SYS_EFFECT_NAME:
+        if (program >= kFirstEffectPreset && program < kFirstEffectPreset + kEffectPresets)
+            return bytes(m.Preset(program).name, kNameReply);
+        if (program < 0 || program > kStoredPrograms)
+            return false;
+        return bytes(m.Program(program).secondText, kNameReply);
+    case SYS_SETTINGS:
+        return bytes(sys, 4);
+    case SYS_STATUS:
+        out.clear();
+        for (int i = 0; i < kStatusReply; ++i)
+            out.push_back(static_cast<std::uint8_t>(m.status[std::size_t(i)]));
+        return true;
+    case SYS_VERSION:
+        return bytes(m.version, kVersionLength);
+    case SYS_TEXT:
+        return bytes(m.deviceText, sizeof m.deviceText);
+    case SYS_DEVICE_INFO:
+        return bytes(m.deviceInfo, sizeof m.deviceInfo);
+    case SYS_IDENT:
+        return bytes(m.ident, sizeof m.ident);
+    case SYS_FLAG20:
+        return bytes(&m.identFlag, 1);
+    case SYS_SUB_LIMIT:
+        return bytes(m.system.limit, 2);
+    case SYS_SETTING_51:
+        // two bytes; the console takes the second
+        out = {0, sys[18]};
+        return true;
+    case SYS_MODEL:
+        out = {static_cast<std::uint8_t>(m_model)};
+        return true;
+    case SYS_DELAY_MEMORY:
+        return bytes(m.delayMemory.Bytes(), sizeof(DelayMemory));
+    default:
+        if (item >= SYS_SETTING_32 && item <= SYS_SETTING_41)
+            return bytes(&sys[6 + item - SYS_SETTING_32], 1);
+        if (item == SYS_SETTING_48 || item == SYS_SETTING_49)
+            return bytes(&sys[16 + item - SYS_SETTING_48], 1);
+        return false;
+    }
+}
+
+// The reply echoes the request's program, record type, index and block byte; it goes out
+// in 64-byte pieces, each reportDelay after the one before (or after the frame's arrival).
+void CSimProcessor::QueueReply(const Reply& reply, const std::vector<std::uint8_t>& request)
+{
+    FrameHeader h;
+    h.command = reply.command;
+    h.program = request[6];
+    h.recordType = request[7];
+    h.index = request[8];
+    h.block = request[9];
+    h.link = 0;
+    const std::unique_ptr<CSendData> frame = FinishFrame(h, reply.payload);
+    if (!frame)
+        return;
+    std::vector<std::uint8_t> bytes(frame->Bytes().begin(), frame->Bytes().end());
+    if (m_corrupt) {
+        m_corrupt = false;
+        bytes[bytes.size() - 2] ^= 0xFF;
+    }
+
+    auto ready = Clock::now();
+    if (!m_tx.empty())
+        ready = std::max(ready, m_tx.back().ready);
+    for (std::size_t pos = 0; pos < bytes.size(); pos += kReportData) {
+        PendingReport pending{};
+        const std::size_t len = std::min(std::size_t(kReportData), bytes.size() - pos);
+        std::memcpy(pending.report.data() + 1, bytes.data() + pos, len);
+        ready += m_reportDelay;
+        pending.ready = ready;
+        m_tx.push_back(pending);
+    }
+    m_cv.notify_all();
+}
+
+// ---- connections ----
+
+std::uint64_t CSimProcessor::Attach(OpenError& error)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged) {
+        error = OpenError::NotFound;
+        return 0;
+    }
+    if (m_connection != 0) {
+        error = OpenError::Busy;
+        return 0;
+    }
+    ClearBuffers();
+    m_connection = ++m_lastConnection;
+    error = OpenError::None;
+    return m_connection;
+}
+
+void CSimProcessor::Detach(std::uint64_t connection)
+{
+    std::lock_guard lock(m_mutex);
+    if (connection == 0 || connection != m_connection)
+        return;
+    m_connection = 0;
+    ClearBuffers();
+    m_cv.notify_all();
+}
+
+bool CSimProcessor::Unplug()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return false;
+    m_plugged = false;
+    m_connection = 0;
+    ClearBuffers();
+    m_cv.notify_all();
+    return true;
+}
+
+bool CSimProcessor::Replug()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_plugged)
+        return false;
+    m_plugged = true;
+    return true;
+}
+
+bool CSimProcessor::Plugged() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plugged;
+}
+
+// ---- faults ----
+
+void CSimProcessor::SetSilent(bool silent)
+{
+    std::lock_guard lock(m_mutex);
+    m_silent = silent;
+}
+
+void CSimProcessor::ResendNext(int n)
+{
+    std::lock_guard lock(m_mutex);
+    m_resend = std::max(n, 0);
+}
+
+void CSimProcessor::CorruptNextChecksum()
+{
+    std::lock_guard lock(m_mutex);
+    m_corrupt = true;
+}
+
+void CSimProcessor::EmptyNextRead()
+{
+    std::lock_guard lock(m_mutex);
+    m_emptyRead = true;
+}
+
+void CSimProcessor::SetVersion(const std::string& version)
+{
+    std::lock_guard lock(m_mutex);
+    PutText(m_memory->version, kVersionLength, version, ' ');
+}
+
+void CSimProcessor::SetModel(int model)
+{
+    std::lock_guard lock(m_mutex);
+    m_model = model;
+}
+
+// ---- for tests ----
+
+DeviceImage CSimProcessor::Memory() const
+{
+    std::lock_guard lock(m_mutex);
+    return *m_memory;
+}
+
+void CSimProcessor::Edit(const std::function<void(DeviceImage&)>& fn)
+{
+    std::lock_guard lock(m_mutex);
+    fn(*m_memory);
+}
+
+std::vector<std::vector<std::uint8_t>> CSimProcessor::ReceivedFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void CSimProcessor::ClearReceivedFrames()
+{
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+} // namespace ovix::sim
