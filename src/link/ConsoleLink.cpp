@@ -48,6 +48,16 @@ void CConsoleLink::WatchDevices()
     });
 }
 
+void CConsoleLink::BeginSession()
+{
+    // a new connection starts from an empty queue with no change marks
+    m_command.Clear();
+    m_command.Records().MarkAll(0);
+    m_nBatchCount = 0;
+    m_bConnected = true;
+    m_delayMemoryQueued = false;
+}
+
 void CConsoleLink::StartConnected()
 {
     m_ui.SetConnectLook(ConnectLook::Connected);
@@ -60,11 +70,7 @@ void CConsoleLink::AutoConnect()
         return;
     if (!m_transport.OpenFirstDevice())
         return;  // no processor: stay disconnected, silently
-    m_command.Clear();
-    m_command.Records().MarkAll(0);
-    m_nBatchCount = 0;
-    m_bConnected = true;
-    m_delayMemoryQueued = false;
+    BeginSession();
     {
         std::lock_guard lock(m_batchLock);
         m_command.ReadVersion();
@@ -119,11 +125,7 @@ bool CConsoleLink::ConnectTo(const std::string& path)
     m_transport.SetDevicePath(path);
     if (!m_transport.OpenDevice(path))
         return false;
-    m_command.Clear();
-    m_command.Records().MarkAll(0);
-    m_nBatchCount = 0;
-    m_bConnected = true;
-    m_delayMemoryQueued = false;
+    BeginSession();
     {
         std::lock_guard lock(m_batchLock);
         m_command.ReadVersion();

@@ -94,6 +94,7 @@ public:
     void ShowConnectionFailure() override;
 
 private:
+    void BeginSession();
     void StartConnected();
     void OnLiveLoaded(int program);
     void BlankVersion();
