@@ -5,6 +5,7 @@
 
 #include "link/ConsoleLink.h"
 #include "link/MessageQueue.h"
+#include "model/KTV_Data.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -47,6 +48,7 @@ public:
     bool Valid() const { return m_link != nullptr; }
     CConsoleLink& Link() { return *m_link; }
     ParameterModel& Model() { return *m_model; }
+    CKTV_Data& Records() { return *m_data; }
     CliUi& Ui() { return m_ui; }
 
     // Connects as the console does at start-up and waits until the live state is read and
@@ -63,6 +65,7 @@ private:
     bool ReportFailure(std::ostream& err);
 
     std::unique_ptr<ParameterModel> m_model;
+    std::unique_ptr<CKTV_Data> m_data;
     LinkFlags m_flags;
     std::recursive_mutex m_batchLock;
     MemoryDeviceRecords m_records;

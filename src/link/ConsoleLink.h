@@ -92,6 +92,7 @@ public:
     // ICommandHost
     void OpenDataLoadingWindow() override { m_ui.OpenDataLoadingWindow(); }
     void ShowConnectionFailure() override;
+    void ShowNameTooLong() override { m_ui.ShowMessage(kMsgCharLenError, MessageStyle::Modal); }
 
 private:
     void BeginSession();

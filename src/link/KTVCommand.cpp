@@ -2,6 +2,9 @@
 
 namespace ovix {
 
+// Batches hold the batch lock (their frames stay together) and the model lock (the link
+// worker does not write a changed group into the image while a batch copies it).
+
 namespace {
 
 constexpr int kLevelBlock = OutputBlock::kLevelItem;
@@ -108,7 +111,7 @@ void CKTVCommand::ReadDeviceInfo()
 {
     if (!m_host.IsConnected())
         return;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     EnqueueNumbered(ReadSystemItem(SYS_MODEL, 0));
     for (int p = 1; p <= kOfferedPrograms; ++p)
         EnqueueNumbered(ReadSystemItem(SYS_PROGRAM_NAME, p));
@@ -140,7 +143,7 @@ bool CKTVCommand::ReadLive()
         m_host.ShowConnectionFailure();
         return false;
     }
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     ReadProgramRecords(0, false);
     return true;
 }
@@ -154,7 +157,7 @@ bool CKTVCommand::RecallProgram(int program)
     }
     if (program < 1 || program > kStoredPrograms)
         return false;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     m_host.SetBatchCounter(0);
     ReadProgramRecords(program, true);
     return true;
@@ -166,7 +169,7 @@ bool CKTVCommand::ReadAllPrograms()
         m_host.ShowConnectionFailure();
         return false;
     }
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     m_host.SetBatchCounter(0);
     for (int p = 1; p <= kOfferedPrograms; ++p) {
         EnqueueNumbered(ReadRecord(p, REC_MUSIC, kMusicIndex, false));
@@ -190,11 +193,11 @@ bool CKTVCommand::StoreProgram(int program, bool fromRecords)
     if (program < 0 || program > kStoredPrograms)
         return false;
     DeviceImage& img = m_model.image;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     m_host.SetBatchCounter(0);
 
-    if (fromRecords)
-        Records().StoreRecordsIntoProgram();
+    if (fromRecords && !Records().StoreRecordsIntoProgram())
+        m_host.ShowNameTooLong();
     if (program != 0)
         WriteProgramMarker(img.current, program);
 
@@ -222,7 +225,7 @@ void CKTVCommand::DownloadAll()
     if (!m_host.IsConnected())
         return;
     DeviceImage& img = m_model.image;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     m_host.SetBatchCounter(0);
 
     const auto savedOn = SilenceAllOutputs();
@@ -253,7 +256,7 @@ void CKTVCommand::SendGroupLevels(int channel, bool mute)
     if (!m_host.IsConnected() || channel < 0 || channel >= kOutputChannels)
         return;
     const auto& group = m_model.image.linkTable.group;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     for (int i = 0; i < kOutputChannels; ++i) {
         if (group[i] != group[channel])
             continue;
@@ -268,7 +271,7 @@ void CKTVCommand::RewriteOutput(int channel, bool notify)
     if (!m_host.IsConnected() || channel < 0 || channel >= kOutputChannels)
         return;
     const DeviceImage& img = m_model.image;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     const int on = Records().SoundOn(channel);
     SendLevel(channel, 0);
 
@@ -289,7 +292,7 @@ void CKTVCommand::MuteOutput(int channel)
     if (!m_host.IsConnected() || channel < 0 || channel >= kOutputChannels)
         return;
     const DeviceImage& img = m_model.image;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     const int on = Records().SoundOn(channel);
     Records().SetSoundOn(channel, 0);
     EnqueuePlain(WriteBlock(img, REC_OUTPUT, channel, kLevelBlock));
@@ -314,7 +317,7 @@ FramePtr CKTVCommand::SendSystemItem(int item, int program)
 {
     if (!m_host.IsConnected())
         return nullptr;
-    std::lock_guard lock(m_batchLock);
+    std::scoped_lock lock(m_batchLock, m_model.lock);
     FramePtr f = WriteSystemItem(m_model.image, item, program);
     EnqueuePlain(f);
     return f;

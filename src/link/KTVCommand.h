@@ -8,6 +8,8 @@
 #include "link/ReplyCollector.h"
 #include "link/SendDataQueue.h"
 #include "model/DeviceImage.h"
+#include "model/RecordPort.h"
+#include "model/Messages.h"
 
 #include <array>
 #include <atomic>
@@ -33,6 +35,8 @@ public:
     virtual void OpenDataLoadingWindow() = 0;
     // A sequence that needs the processor was asked for while disconnected.
     virtual void ShowConnectionFailure() = 0;
+    // A record's name did not fit its field when the records were stored.
+    virtual void ShowNameTooLong() = 0;
 };
 
 // A host that keeps the view's state itself and shows nothing: the command-line tool's
@@ -45,55 +49,11 @@ public:
     bool LinkToggle(LinkPair pair) const override { return m_linkToggles[int(pair)]; }
     void OpenDataLoadingWindow() override {}
     void ShowConnectionFailure() override {}
+    void ShowNameTooLong() override {}
 
     bool m_bConnected = false;
     int m_nBatchCount = 0;
     std::array<bool, 3> m_linkToggles{};
-};
-
-// The parts of the parameter records that the sequences touch. Until the records exist
-// the image itself answers (ImageRecordPort); the records replace it.
-class IRecordPort {
-public:
-    virtual ~IRecordPort() = default;
-    // Writes every record into the current program.
-    virtual void StoreRecordsIntoProgram() = 0;
-    // Writes one output channel's record into its OutputBlock.
-    virtual void StoreOutputIntoProgram(int channel) = 0;
-    virtual int SoundOn(int channel) const = 0;
-    // Sets an output's on-flag without marking anything and writes its level group into
-    // the image, so the block-31 frame that follows carries it.
-    virtual void SetSoundOn(int channel, int on) = 0;
-    virtual void ClearLevelDirty(int channel) = 0;
-    // The next changed group as a WriteBlock, its mark cleared; nullptr when nothing has
-    // changed. Called on the link worker.
-    virtual FramePtr NextDirtyFrame() = 0;
-    // Sets (flag 1) or drops (flag 0) every change mark of every record.
-    virtual void MarkAll(int flag) = 0;
-    // Rebuilds the records from the current program after the processor or a file
-    // delivered it (program: the stored program it came from, or -1 for a file).
-    virtual void LoadProgramIntoRecords(int program) = 0;
-};
-
-// Stand-in for the records: the on-flag is byte 248 of the live OutputBlock, and there
-// is nothing to store or to mark.
-class ImageRecordPort final : public IRecordPort {
-public:
-    explicit ImageRecordPort(DeviceImage& img) : m_img(img) {}
-    void StoreRecordsIntoProgram() override {}
-    void StoreOutputIntoProgram(int) override {}
-    int SoundOn(int channel) const override { return m_img.current.outputs[channel].soundOn; }
-    void SetSoundOn(int channel, int on) override
-    {
-        m_img.current.outputs[channel].soundOn = std::uint8_t(on);
-    }
-    void ClearLevelDirty(int) override {}
-    FramePtr NextDirtyFrame() override { return nullptr; }
-    void MarkAll(int) override {}
-    void LoadProgramIntoRecords(int) override {}
-
-private:
-    DeviceImage& m_img;
 };
 
 class CKTVCommand {

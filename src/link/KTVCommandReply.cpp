@@ -247,10 +247,13 @@ void CKTVCommand::StoreSystemItem(const Reply& reply)
 
 FramePtr CKTVCommand::NextPendingFrame()
 {
+    // the group is picked, written into the image and copied into its frame in one go, so
+    // an edit on the window thread lands wholly before or wholly after it
+    ModelLock lock(m_model.lock);
     if (m_model.flags.delayMemory.exchange(0) != 0)
         return WriteSystemItem(m_model.image, SYS_DELAY_MEMORY, 0);
-    if (FramePtr f = Records().NextDirtyFrame())
-        return f;
+    if (std::optional<PendingGroup> g = Records().NextDirtyGroup())
+        return WriteBlock(m_model.image, g->type, g->index, g->block);
     return StatusPoll();
 }
 

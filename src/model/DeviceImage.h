@@ -272,7 +272,14 @@ struct ModelFlags {
 struct ParameterModel {
     DeviceImage image{};
     ModelFlags flags;
+    // Guards the record values and the current program's bytes between the window thread
+    // (edits, loads, batches) and the link worker (which picks a changed group, writes it
+    // into the image and builds its frame under this lock): an edit lands either before the
+    // group is encoded or after its mark was cleared, so it is never lost or torn.
+    mutable std::recursive_mutex lock;
 };
+
+using ModelLock = std::lock_guard<std::recursive_mutex>;
 
 // Puts the start-up defaults into the whole image.
 void ResetImage(DeviceImage& img);

@@ -2,6 +2,7 @@
 // processor. A failing test prints the frames the processor saw, in hex.
 
 #include "link/ConsoleLink.h"
+#include "model/KTV_Data.h"
 #include "simulator/SimBus.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,7 @@ protected:
         }
         queue.Shutdown();
         link.reset();
+        data.reset();
     }
 
     void Build()
@@ -82,6 +84,8 @@ protected:
         ui = std::make_unique<RecordingUi>(queue);
         link = std::make_unique<CConsoleLink>(*model, flags, lock, bus, records, queue, *ui);
         link->SetDisconnectPause(0ms);
+        data = std::make_unique<CKTV_Data>(*model);
+        link->Command().SetRecordPort(data.get());
     }
 
     sim::CSimProcessor& AddSim(sim::SimOptions o = {})
@@ -112,6 +116,7 @@ protected:
     std::shared_ptr<sim::CSimBus> bus;
     std::unique_ptr<RecordingUi> ui;
     std::unique_ptr<CConsoleLink> link;
+    std::unique_ptr<CKTV_Data> data;
 };
 
 } // namespace
@@ -179,6 +184,39 @@ TEST_F(SimLink, ConnectSendsTheExactFrameOrder)
     ASSERT_GE(got.size(), expected.size());
     got.resize(expected.size());
     EXPECT_EQ(got, expected);
+}
+
+TEST_F(SimLink, AnEditWhileSyncedGoesOutAsOneWriteBlockAndTheProcessorFollows)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    EXPECT_EQ(data->Out(2).Gain(), 60) << "the records were rebuilt from the processor";
+    proc.ClearReceivedFrames();
+    data->Out(2).SetGain(45);
+    ASSERT_TRUE(PumpUntil([&] { return proc.Memory().current.outputs[2].Gain() == 45; }));
+    PumpFor(50ms);
+    std::vector<std::vector<std::uint8_t>> writes;
+    for (const auto& f : proc.ReceivedFrames())
+        if (f[4] == CMD_WRITE)
+            writes.push_back(f);
+    ASSERT_EQ(writes.size(), 1u) << "exactly one write";
+    auto expected = WriteBlock(model->image, REC_OUTPUT, 2, 31);
+    EXPECT_EQ(Hex(writes[0]), Hex({expected->Bytes().begin(), expected->Bytes().end()}));
+    EXPECT_EQ(0, std::memcmp(proc.Memory().current.outputs[2].Bytes(), model->image.current.outputs[2].Bytes(),
+                             sizeof(OutputBlock)));
+
+    // a glide from 100 Hz to 1000 Hz reaches the processor in octave steps
+    proc.ClearReceivedFrames();
+    data->Out(4).Band(7).SetGainCode(260);
+    data->Out(4).Band(7).SetFrequency(1000, true);
+    ASSERT_TRUE(PumpUntil([&] { return proc.Memory().current.outputs[4].bands[7].Freq() == 1000; }));
+    PumpFor(50ms);
+    std::vector<int> freqs;
+    for (const auto& f : proc.ReceivedFrames())
+        if (f[4] == CMD_WRITE && f[8] == 4 && f[9] == 7)
+            freqs.push_back(f[14] | (f[15] << 8));
+    EXPECT_EQ(freqs, (std::vector<int>{200, 400, 800, 1000, 1000}));
+    EXPECT_EQ(proc.Memory().current.outputs[4].bands[7].GainWord(), 660);
 }
 
 TEST_F(SimLink, IdleLinkPollsStatus)

@@ -26,7 +26,11 @@ public:
 class RecordingRecords final : public IRecordPort {
 public:
     explicit RecordingRecords(DeviceImage& img) : m_img(img) {}
-    void StoreRecordsIntoProgram() override { ++storedAll; }
+    bool StoreRecordsIntoProgram() override
+    {
+        ++storedAll;
+        return true;
+    }
     void StoreOutputIntoProgram(int ch) override { storedOutputs.push_back(ch); }
     int SoundOn(int ch) const override { return on[ch]; }
     void SetSoundOn(int ch, int v) override
@@ -35,7 +39,7 @@ public:
         m_img.current.outputs[ch].soundOn = std::uint8_t(v);
     }
     void ClearLevelDirty(int ch) override { clearedLevel.push_back(ch); }
-    FramePtr NextDirtyFrame() override { return nullptr; }
+    std::optional<PendingGroup> NextDirtyGroup() override { return std::nullopt; }
     void MarkAll(int) override {}
     void LoadProgramIntoRecords(int) override {}
 

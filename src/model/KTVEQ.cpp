@@ -1,0 +1,44 @@
+#include "model/KTVEQ.h"
+
+namespace ovix {
+
+CFilter& CKTVEQ::Add()
+{
+    m_filters.push_back(std::make_unique<CFilter>());
+    return *m_filters.back();
+}
+
+void CKTVEQ::Attach(ParameterModel* model)
+{
+    for (auto& f : m_filters)
+        f->Attach(model);
+}
+
+Response CKTVEQ::Sum() const
+{
+    Response sum{};
+    for (const auto& f : m_filters) {
+        const Response& r = f->ResponseDb();
+        for (int i = 0; i < kGridPoints; ++i)
+            sum[i] += r[i];
+    }
+    return sum;
+}
+
+void CKTVEQ::Layout(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+    for (auto& f : m_filters)
+        f->SetPlotSize(width, height);
+    RefreshCurve();
+}
+
+void CKTVEQ::RefreshCurve()
+{
+    if (m_width <= 0 || m_height <= 0)
+        return;
+    ChannelCurvePoints(Sum(), m_width, m_height, m_curve, m_curveF);
+}
+
+} // namespace ovix

@@ -1,0 +1,161 @@
+#include "model/Music_InData.h"
+
+#include "model/TextField.h"
+
+#include <algorithm>
+
+namespace ovix {
+
+namespace {
+constexpr int kInputBandFreqs[kInputBands] = {40, 80, 160, 317, 632, 1261, 2515, 5018, 10000};
+constexpr int kEffectBandFreqs[3] = {100, 1000, 10000};
+constexpr int kEffectCrossoverIndex = 8;
+} // namespace
+
+CInputData::CInputData(int entry, ParameterModel* model) : m_model(model), m_entry(entry)
+{
+    m_name = entry == ProgramImage::kMic ? "Mic 1" : "Music";
+    for (int i = 0; i < kInputBands; ++i) {
+        const int kind = i == 0 ? kLowShelf : i == kInputBands - 1 ? kHighShelf : kPeaking;
+        CFilter& f = m_eq.Add();
+        f.Init(kind, kInputBandFreqs[i], i, true);
+        f.SetSlope(0, false);
+    }
+    m_eq.Add().Init(kHighPass, 20, kCrossoverIndex, false, true);
+    m_eq.Add().Init(kLowPass, 20000, kCrossoverIndex, false, true);
+    m_eq.Attach(model);
+    for (int i = 0; i < m_eq.Count(); ++i)
+        m_eq[i].Recompute();
+}
+
+void CInputData::LoadFrom(const InputBlock& in)
+{
+    ModelLock lock(m_model->lock);
+    m_raw = in;
+    m_loaded = true;
+    for (int b = 0; b < kInputBands; ++b)
+        m_eq[b].DecodeBand(in.bands[b]);
+    const CrossoverWord& x = in.crossover;
+    CFilter& hp = m_eq.HighPass();
+    CFilter& lp = m_eq.LowPass();
+    hp.SetFrequency(x.HighPassFreq(), false);
+    hp.SetFamily(x.HighPassFamily(), false);
+    hp.SetSlope(x.HighPassSlope(), false);
+    lp.SetFrequency(x.LowPassFreq(), false);
+    lp.SetFamily(x.LowPassFamily(), false);
+    lp.SetSlope(x.LowPassSlope(), false);
+    m_selector = in.Selector();
+    m_on = in.On();
+    m_volume = in.Volume();
+    m_volumeOff = m_volume == 0;
+    m_name = DecodeTextField(in.name);
+    m_eq.RefreshCurve();
+}
+
+void CInputData::EncodeLevel(InputBlock& out) const
+{
+    // bytes 73 and 76..77 are carried values of the processor's
+    if (m_loaded) {
+        out.level[1] = m_raw.level[1];
+        out.level[4] = m_raw.level[4];
+        out.level[5] = m_raw.level[5];
+    }
+    out.SetSelector(std::uint8_t(m_selector));
+    out.SetOn(std::uint8_t(m_on));
+    out.SetVolume(std::uint16_t(m_volumeOff ? 0 : m_volume));
+}
+
+void CInputData::StoreInto(InputBlock& out) const
+{
+    if (m_loaded) {
+        // the console edits only the level group; everything else goes back as it came
+        out = m_raw;
+        EncodeLevel(out);
+        return;
+    }
+    for (int b = 0; b < kInputBands; ++b)
+        m_eq[b].EncodeBand(out.bands[b]);
+    const CFilter& hp = m_eq.HighPass();
+    const CFilter& lp = m_eq.LowPass();
+    CrossoverWord& x = out.crossover;
+    x.SetHighPassFreq(std::uint16_t(hp.DevFreq()));
+    x.SetHighPassFamily(std::uint8_t(hp.Family()));
+    x.SetHighPassSlope(std::uint8_t(hp.Slope()));
+    x.SetLowPassFreq(std::uint16_t(lp.DevFreq()));
+    x.SetLowPassFamily(std::uint8_t(lp.Family()));
+    x.SetLowPassSlope(std::uint8_t(lp.Slope()));
+    EncodeLevel(out);
+    EncodeTextField(out.name, m_name);
+}
+
+void CMusic_InData::SetVolume(int code)
+{
+    ModelLock lock(m_model->lock);
+    m_volume = code;
+    m_volumeOff = code == 0;
+    m_levelDirty = Synced();
+}
+
+void CMusic_InData::SetVolumeOff(int off)
+{
+    ModelLock lock(m_model->lock);
+    m_volumeOff = off;
+    m_levelDirty = Synced();
+}
+
+void CMusic_InData::SetOn(int on)
+{
+    ModelLock lock(m_model->lock);
+    m_on = on;
+    m_levelDirty = Synced();
+}
+
+void CMusic_InData::SetSelector(int selector)
+{
+    ModelLock lock(m_model->lock);
+    m_selector = selector;
+    m_levelDirty = Synced();
+}
+
+void CMusic_InData::MarkAll(int flag)
+{
+    ModelLock lock(m_model->lock);
+    m_levelDirty = flag;
+    m_setting88Dirty = flag;
+    for (int i = 0; i < m_eq.Count(); ++i)
+        m_eq[i].Step(flag);
+}
+
+CEffect_Data::CEffect_Data(ParameterModel* model)
+{
+    for (int i = 0; i < 3; ++i)
+        m_eq.Add().Init(kPeaking, kEffectBandFreqs[i], i, true);
+    m_eq.Add().Init(kHighPass, 20, kEffectCrossoverIndex, false);
+    m_eq.Add().Init(kLowPass, 20000, kEffectCrossoverIndex, false);
+    m_eq.Attach(model);
+    for (int i = 0; i < m_eq.Count(); ++i)
+        m_eq[i].Recompute();
+}
+
+void CEffect_Data::LoadFrom(const EffectBlock& in)
+{
+    m_raw = in;
+    m_loaded = true;
+    for (int b = 0; b < 3; ++b)
+        m_eq[b].DecodeBand(in.bands[b]);
+    const CrossoverWord& x = in.crossover;
+    m_eq.HighPass().SetFrequency(x.HighPassFreq(), false);
+    m_eq.HighPass().SetFamily(x.HighPassFamily(), false);
+    m_eq.HighPass().SetSlope(x.HighPassSlope(), false);
+    m_eq.LowPass().SetFrequency(x.LowPassFreq(), false);
+    m_eq.LowPass().SetFamily(x.LowPassFamily(), false);
+    m_eq.LowPass().SetSlope(x.LowPassSlope(), false);
+}
+
+void CEffect_Data::StoreInto(EffectBlock& out) const
+{
+    if (m_loaded)
+        out = m_raw;  // the console never edits the effect section
+}
+
+} // namespace ovix

@@ -1,0 +1,261 @@
+#include "model/KTV_Data.h"
+
+#include "link/Protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+using namespace ovix;
+
+namespace {
+
+class Records : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        model = std::make_unique<ParameterModel>();
+        ResetImage(model->image);
+        records = std::make_unique<CKTV_Data>(*model);
+    }
+    void Sync() { model->flags.synced = 1; }
+
+    // Every group the worker would send, in order, until nothing is left.
+    std::vector<PendingGroup> Drain(int limit = 100)
+    {
+        std::vector<PendingGroup> groups;
+        while (int(groups.size()) < limit) {
+            auto g = records->NextDirtyGroup();
+            if (!g)
+                break;
+            groups.push_back(*g);
+        }
+        return groups;
+    }
+
+    std::unique_ptr<ParameterModel> model;
+    std::unique_ptr<CKTV_Data> records;
+};
+
+} // namespace
+
+TEST_F(Records, RisingFrequencyGlidesInOctavesLoweringGoesAtOnce)
+{
+    CFilter& band = records->Out(2).Band(7);  // 100 Hz by default
+    ASSERT_EQ(band.Freq(), 100);
+    Sync();
+    // the frequency each send carries, as the worker would send them
+    auto sends = [&] {
+        std::vector<int> sent;
+        while (auto g = records->NextDirtyGroup()) {
+            EXPECT_EQ(g->type, REC_OUTPUT);
+            EXPECT_EQ(g->index, 2);
+            EXPECT_EQ(g->block, 7);
+            sent.push_back(model->image.current.outputs[2].bands[7].Freq());
+        }
+        return sent;
+    };
+    band.SetFrequency(1000, true);
+    EXPECT_EQ(sends(), (std::vector<int>{200, 400, 800, 1000, 1000}));
+    band.SetFrequency(100, true);
+    EXPECT_EQ(sends(), (std::vector<int>{100}));
+    EXPECT_EQ(band.Freq(), 100) << "the response follows the target at once";
+}
+
+TEST_F(Records, NothingIsMarkedWhileNotSynced)
+{
+    records->Out(0).SetGain(30);
+    records->Out(1).Band(3).SetGainCode(250);
+    records->Out(1).Band(4).SetFrequency(5000, true);
+    records->Out(5).SetName("Sub");
+    records->Music().SetVolume(20);
+    EXPECT_TRUE(Drain().empty());
+    EXPECT_EQ(records->Out(1).Band(4).DevFreq(), 5000) << "not synced: the device frequency follows";
+}
+
+TEST_F(Records, LinkedGainCopiesTheLevelGroupButNotDelayOrSoundOn)
+{
+    model->image.linkTable.group = {0, 1, 0, 3, 4, 5};  // channel 2 linked to channel 0
+    Sync();
+    CKTV_OutData& ch0 = records->Out(0);
+    CKTV_OutData& ch2 = records->Out(2);
+    ch2.SetDelay(100);
+    ch2.SetSoundOn(0);
+    ch0.SetSoundOn(1);
+    ch0.SetDelay(7);
+    ch0.SetPolarity(1);
+    ch0.SetGeqMode(1);
+    ch0.SetGain(0);  // gain code 0: off
+    EXPECT_EQ(ch2.Gain(), 0);
+    EXPECT_EQ(ch2.GainOff(), 1) << "the linked channel gets its own gain-off";
+    EXPECT_EQ(ch2.Polarity(), 1);
+    EXPECT_EQ(ch2.GeqMode(), 1);
+    EXPECT_EQ(ch2.Band(12).GeqFlag(), 1);
+    EXPECT_EQ(ch2.Delay(), 100) << "delay is not copied";
+    EXPECT_EQ(ch2.SoundOn(), 0) << "sound on is not copied";
+    EXPECT_EQ(records->Out(1).Gain(), 60) << "unlinked channels keep theirs";
+
+    auto groups = Drain();
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].index, 0);
+    EXPECT_EQ(groups[1].index, 2);
+    for (int c : {0, 2}) {
+        EXPECT_EQ(model->image.current.outputs[c].Gain(), 0) << "gain word 0 while off, channel " << c;
+        EXPECT_EQ(model->image.current.outputs[c].geqMode, 1);
+    }
+    EXPECT_EQ(model->image.current.outputs[2].Delay(), 100);
+
+    ch0.SetLimThreshold(123);
+    EXPECT_EQ(ch2.LimThreshold(), 123);
+    EXPECT_EQ(ch2.LimAttack(), ch0.LimAttack());
+}
+
+TEST_F(Records, BypassRules)
+{
+    CFilter& band = records->Out(0).Band(5);
+    EXPECT_TRUE(band.Bypass()) << "a 0 dB band is bypassed";
+    band.SetBypass(0);
+    EXPECT_TRUE(band.Bypass()) << "nothing to switch on at 0 dB";
+    band.SetGainCode(199);  // -0.1 dB
+    EXPECT_FALSE(band.Bypass());
+    EXPECT_NEAR(band.GainDb(), -0.1, 1e-9);
+    band.SetBypass(1);
+    EXPECT_TRUE(band.Bypass());
+    EXPECT_EQ(band.DeviceGainCode(), 200) << "a bypassed band is sent at 0 dB";
+    band.SetBypass(0);
+    EXPECT_EQ(band.DeviceGainCode(), 199);
+
+    band.GroupBypass(true);
+    EXPECT_TRUE(band.EffectivelyBypassed());
+    for (double v : band.ResponseDb())
+        ASSERT_EQ(v, 0.0) << "a group-bypassed band contributes nothing";
+    band.GroupBypass(false);
+    EXPECT_FALSE(band.EffectivelyBypassed());
+    band.SetGainCode(200);
+    EXPECT_TRUE(band.Bypass()) << "back to 0 dB: bypassed again";
+}
+
+TEST_F(Records, NamesThatDoNotFitAreRefusedOnStore)
+{
+    records->Out(3).SetName("SevenCh");
+    records->Out(4).SetName("EightChr");
+    std::memcpy(model->image.current.outputs[4].name, "OldName", 8);
+    EXPECT_FALSE(records->StoreRecordsIntoProgram());
+    const OutputBlock& o3 = model->image.current.outputs[3];
+    EXPECT_EQ(0, std::memcmp(o3.name, "SevenCh", 7));
+    EXPECT_EQ(o3.name[7], 0);
+    EXPECT_EQ(0, std::memcmp(model->image.current.outputs[4].name, "OldName", 8))
+        << "the image keeps the old name";
+    EXPECT_EQ(records->Out(4).Name(), "EightChr") << "the record keeps the new one";
+}
+
+TEST_F(Records, LoadCorrectsCrossoverFrequenciesAndClampsLevels)
+{
+    OutputBlock& o = model->image.current.outputs[1];
+    o.crossover.SetHighPassFreq(30000);
+    o.crossover.SetLowPassFreq(5);
+    model->image.current.Music().SetVolume(100);
+    records->LoadProgramIntoRecords(0);
+    EXPECT_EQ(o.crossover.HighPassFreq(), 20000);
+    EXPECT_EQ(records->Out(1).HighPass().Freq(), 20000);
+    EXPECT_EQ(o.crossover.LowPassFreq(), 20);
+    EXPECT_EQ(records->Out(1).LowPass().Freq(), 20);
+    EXPECT_EQ(records->Music().Volume(), 90);
+}
+
+TEST_F(Records, LoadThenStoreGivesTheSameBytes)
+{
+    // a program as a processor would hold it, with carried bytes the console never edits
+    ProgramImage& prog = model->image.current;
+    for (int c = 0; c < kOutputChannels; ++c) {
+        OutputBlock& o = prog.outputs[c];
+        for (int b = 0; b < kOutputBands; ++b) {
+            o.bands[b].SetFreq(std::uint16_t(IsoBandTable[std::size_t(b)] + c));
+            o.bands[b].SetGainWord(std::uint16_t(400 + (b * 37 + c) % 401));
+            o.bands[b].SetBandwidthIndex(std::uint16_t((b * 11) % 296));
+            o.bands[b].SetKind(std::uint8_t(b % 3));
+            o.bands[b].SetSlope(std::uint8_t(b % 2));
+        }
+        o.soundOn = 1;
+        o.SetGain(std::uint16_t(50 + c));
+        o.SetDelay(std::uint16_t(c * 48));
+        o.auxGain = 9;
+        o.crossover.SetHighPassFreq(80);
+        o.crossover.SetHighPassFamily(0);
+        o.crossover.SetHighPassSlope(6);
+        o.crossover.SetLowPassFreq(12000);
+        o.crossover.SetLowPassSlope(7);
+        o.mixA = 3;
+        o.mixB = 4;
+        o.carried[0] = 0x5A;
+        o.reserved1[3] = 0x11;
+        o.SetLimThreshold(250);
+        o.limAttack = 20;
+        o.limRelease = 3;
+        std::memcpy(o.name, "Door L", 6);
+    }
+    prog.Music().level[1] = 0x42;
+    prog.Music().SetVolume(55);
+    prog.Music().SetOn(1);
+    prog.Music().setting88 = 7;
+    prog.Mic().further[2] = 0x33;
+    prog.effect.params[3] = 0x44;
+    prog.effect.SetLevel(60);  // within the limits, so loading leaves it alone
+    prog.Mic().SetVolume(60);
+    const ProgramImage before = prog;
+
+    records->LoadProgramIntoRecords(0);
+    std::memset(&prog, 0xEE, sizeof prog);
+    std::memcpy(&prog, &before, sizeof prog);
+    ASSERT_TRUE(records->StoreRecordsIntoProgram());
+    for (std::size_t i = 0; i < sizeof prog; ++i)
+        ASSERT_EQ(prog.Bytes()[i], before.Bytes()[i]) << "program byte " << i;
+}
+
+TEST_F(Records, WorkerOrderMusicThenEachChannelsGroupsThenItsFirstBand)
+{
+    Sync();
+    records->Out(1).Band(9).SetGainCode(230);
+    records->Out(1).Band(2).SetGainCode(230);
+    records->Out(1).SetLimRelease(1);
+    records->Out(1).LowPass().SetSlope(4, true);
+    records->Out(1).SetPolarity(1);
+    records->Out(1).SetName("Left");
+    records->Out(0).SetDelay(5);
+    records->Music().SetSelector(1);
+    std::vector<std::pair<int, int>> got;
+    for (const PendingGroup& g : Drain())
+        got.push_back({g.index, g.block});
+    const std::vector<std::pair<int, int>> expected{
+        {2, 9}, {0, 31}, {1, 36}, {1, 31}, {1, 32}, {1, 35}, {1, 2}, {1, 9}};
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(model->image.current.Music().Selector(), 1);
+    EXPECT_EQ(model->image.current.outputs[1].crossover.LowPassSlope(), 4);
+    EXPECT_EQ(model->image.current.outputs[1].bands[9].GainWord(), 630);
+}
+
+TEST_F(Records, CopySettingsTakesFiltersGainAndLimiterOnly)
+{
+    CKTV_OutData& from = records->Out(0);
+    CKTV_OutData& to = records->Out(3);
+    from.Band(4).SetGainCode(300);
+    from.Band(4).SetFrequency(77, false);
+    from.HighPass().SetSlope(5, false);
+    from.SetGain(40);
+    from.SetPolarity(1);
+    from.SetDelay(9);
+    from.SetLimAttack(12);
+    to.SetName("Keep");
+    to.CopySettingsFrom(from);
+    EXPECT_EQ(to.Band(4).GainCode(), 300);
+    EXPECT_EQ(to.Band(4).Freq(), 77);
+    EXPECT_EQ(to.HighPass().Slope(), 5);
+    EXPECT_EQ(to.Gain(), 40);
+    EXPECT_EQ(to.LimAttack(), 12);
+    EXPECT_EQ(to.Polarity(), 0);
+    EXPECT_EQ(to.Delay(), 0);
+    EXPECT_EQ(to.Name(), "Keep");
+    EXPECT_EQ(to.Band(4).ResponseDb()[50], from.Band(4).ResponseDb()[50]);
+}
