@@ -1,2 +1,5 @@
-# Preset file formats: part of the engine (no Qt), used by the console and the tests.
-target_sources(ovix_engine PRIVATE app/PresetFile.cpp)
+# Preset file formats and the document's file operations: part of the engine (no Qt).
+target_sources(ovix_engine PRIVATE
+  app/PresetFile.cpp
+  app/QamrelDoc.cpp
+)

@@ -7,19 +7,20 @@ namespace ovix::cli {
 CliSession::CliSession(const std::string& device) : m_model(std::make_unique<ParameterModel>())
 {
     ResetImage(m_model->image);
-    m_data = std::make_unique<CKTV_Data>(*m_model);
     std::shared_ptr<IHidBackend> backend = MakeBackend(device);
     if (!backend)
         return;
     m_link = std::make_unique<CConsoleLink>(*m_model, m_flags, m_batchLock, std::move(backend), m_records,
                                             m_queue, m_ui);
-    m_link->Command().SetRecordPort(m_data.get());
+    m_doc = std::make_unique<CQamrelDoc>(*m_model, m_link->Command());
+    m_link->Command().SetRecordPort(&m_doc->Records());
 }
 
 CliSession::~CliSession()
 {
     m_queue.Shutdown();
     m_link.reset();  // stops the link before the records go
+    m_doc.reset();
 }
 
 bool CliSession::ReportFailure(std::ostream& err)

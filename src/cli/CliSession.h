@@ -5,7 +5,7 @@
 
 #include "link/ConsoleLink.h"
 #include "link/MessageQueue.h"
-#include "model/KTV_Data.h"
+#include "app/QamrelDoc.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -48,7 +48,8 @@ public:
     bool Valid() const { return m_link != nullptr; }
     CConsoleLink& Link() { return *m_link; }
     ParameterModel& Model() { return *m_model; }
-    CKTV_Data& Records() { return *m_data; }
+    CQamrelDoc& Doc() { return *m_doc; }
+    CKTV_Data& Records() { return m_doc->Records(); }
     CliUi& Ui() { return m_ui; }
 
     // Connects as the console does at start-up and waits until the live state is read and
@@ -65,13 +66,14 @@ private:
     bool ReportFailure(std::ostream& err);
 
     std::unique_ptr<ParameterModel> m_model;
-    std::unique_ptr<CKTV_Data> m_data;
+
     LinkFlags m_flags;
     std::recursive_mutex m_batchLock;
     MemoryDeviceRecords m_records;
     MessageQueue m_queue;
     CliUi m_ui{m_queue};
     std::unique_ptr<CConsoleLink> m_link;
+    std::unique_ptr<CQamrelDoc> m_doc;
 };
 
 } // namespace ovix::cli
