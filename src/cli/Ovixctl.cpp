@@ -12,6 +12,13 @@ constexpr const char* kUsage =
     "commands:\n"
     "  devices                 list the matching processors: USB1.., then the path\n"
     "  dump [--json]           connect, read the processor's whole state, print it\n"
+    "  preset show FILE        a .qxas or .qxaa file as it is stored\n"
+    "  preset push FILE        load a file and send it to the processor as the console does\n"
+    "  preset pull FILE        .qxaa: read all programs from the processor into FILE;\n"
+    "                          .qxas: save the live program into FILE\n"
+    "  response FILE [--channel N]\n"
+    "                          summed response of the file's program: frequency and dB\n"
+    "                          per channel (1..6, default all six)\n"
     "  frames SEQUENCE [ARG]   print the frames a command sequence would send, one per line:\n"
     "                          read-version, read-device-info, read-live, recall P (1..20),\n"
     "                          read-all-programs, store P (0..20), download-all, status-poll\n"
@@ -72,6 +79,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return DevicesCommand(rest, opts, out, err);
     if (command == "dump")
         return DumpCommand(rest, opts, out, err);
+    if (command == "preset")
+        return PresetCommand(rest, opts, out, err);
+    if (command == "response")
+        return ResponseCommand(rest, opts, out, err);
     err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
     return kExitUsage;
 }

@@ -33,4 +33,12 @@ int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& op
 int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
                 std::ostream& err);
 
+// `preset show|push|pull FILE`: preset files as stored, to and from a processor.
+int PresetCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                  std::ostream& err);
+
+// `response FILE [--channel N]`: the summed response of a file's program, per channel.
+int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                    std::ostream& err);
+
 } // namespace ovix::cli

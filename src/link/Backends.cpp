@@ -8,15 +8,17 @@
 
 namespace ovix {
 
-std::unique_ptr<IHidBackend> MakeBackend(const std::string& device)
+std::shared_ptr<IHidBackend> MakeBackend(const std::string& device)
 {
     if (device == "usb")
-        return std::make_unique<HidapiBackend>();
-    if (device == "sim")
-        return sim::MakeDefaultSimBus();
+        return std::make_shared<HidapiBackend>();
+    if (device == "sim") {
+        static const std::shared_ptr<IHidBackend> simulated = sim::MakeDefaultSimBus();
+        return simulated;
+    }
     constexpr std::string_view kUnix = "unix:";
     if (device.size() > kUnix.size() && device.compare(0, kUnix.size(), kUnix) == 0)
-        return std::make_unique<UnixBackend>(device.substr(kUnix.size()));
+        return std::make_shared<UnixBackend>(device.substr(kUnix.size()));
     return nullptr;
 }
 

@@ -240,7 +240,7 @@ bool CConsoleLink::DelayMemoryReturned() const
     return !frame || !m_command.Queue().Contains(frame.get());
 }
 
-void CConsoleLink::HandleMessage(unsigned message, std::intptr_t wParam, std::intptr_t)
+void CConsoleLink::HandleMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam)
 {
     switch (message) {
     case WM_LINK_LIVE_LOADED:
@@ -262,6 +262,8 @@ void CConsoleLink::HandleMessage(unsigned message, std::intptr_t wParam, std::in
         m_ui.ModelVariant(m_layoutVariant);
         break;
     case WM_LINK_BATCH_DONE:
+        if (lParam == 1)
+            ++m_batchesCompleted;
         m_ui.After(std::chrono::milliseconds(1000), [this] { m_flags.busy = 0; });
         break;
     case WM_LINK_LOST:

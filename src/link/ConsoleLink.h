@@ -81,6 +81,8 @@ public:
     std::vector<std::string> Candidates();
 
     int LayoutVariant() const { return m_layoutVariant; }
+    // Batches whose last frame has been answered since the link was made.
+    int BatchesCompleted() const { return m_batchesCompleted; }
     bool Synced() const { return m_model.flags.synced != 0; }
     // The delay memory sent back after the live program arrived has been acknowledged.
     bool DelayMemoryReturned() const;
@@ -112,6 +114,7 @@ private:
     std::unique_ptr<IWatchHandle> m_watch;
     std::chrono::milliseconds m_disconnectPause{500};
     int m_layoutVariant = 0;
+    int m_batchesCompleted = 0;
     std::weak_ptr<CSendData> m_delayMemoryFrame;
     bool m_delayMemoryQueued = false;
 };

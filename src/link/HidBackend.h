@@ -76,7 +76,8 @@ public:
 };
 
 // Chooses the backend for a --device value: "usb", "sim" or "unix:PATH"; nullptr for
-// anything else.
-std::unique_ptr<IHidBackend> MakeBackend(const std::string& device);
+// anything else. "sim" is one simulated processor per process, so everything a process
+// does with it (a push, then a dump) meets the same memory.
+std::shared_ptr<IHidBackend> MakeBackend(const std::string& device);
 
 } // namespace ovix

@@ -20,8 +20,8 @@ struct Rgb {
 
 class CKTV_OutData {
 public:
-    static constexpr int kHighPass = kOutputBands;     // filter 31
-    static constexpr int kLowPass = kOutputBands + 1;  // filter 32
+    static constexpr int kHighPassFilter = kOutputBands;     // filter 31
+    static constexpr int kLowPassFilter = kOutputBands + 1;  // filter 32
     static constexpr int kCrossoverIndex = 32;         // command number of both crossover filters
 
     CKTV_OutData(int channel, ParameterModel* model, CKTV_Data* owner);

@@ -259,3 +259,21 @@ TEST_F(Records, CopySettingsTakesFiltersGainAndLimiterOnly)
     EXPECT_EQ(to.Name(), "Keep");
     EXPECT_EQ(to.Band(4).ResponseDb()[50], from.Band(4).ResponseDb()[50]);
 }
+
+TEST_F(Records, ChannelCurvesFollowTheirFilters)
+{
+    // a fresh channel 5 is flat but for its 24 dB/oct Butterworth low-pass at 500 Hz
+    const CKTV_OutData& sub = records->Out(4);
+    EXPECT_EQ(sub.Eq()[CKTV_OutData::kLowPassFilter].Kind(), kLowPass);
+    const Response sum = sub.Eq().Sum();
+    EXPECT_NEAR(sum[112], -3.01, 0.01) << "500 Hz";
+    EXPECT_LT(sum[136], -20.0) << "1000 Hz";
+    EXPECT_NEAR(records->Out(0).Eq().Sum()[136], 0.0, 1e-9) << "channel 1 is flat";
+
+    records->Layout(600, 200);
+    EXPECT_EQ(records->Out(0).Eq().Curve()[136].x, 374);
+    EXPECT_EQ(records->Out(0).Eq().Curve()[136].y, 110) << "0 dB in the middle of a 200-pixel plot";
+    records->Out(0).Band(17).SetGainCode(300);  // +10 dB at 1 kHz
+    records->Out(0).RefreshCurve();
+    EXPECT_EQ(records->Out(0).Eq().Curve()[136].y, 10);
+}

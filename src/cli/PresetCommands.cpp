@@ -1,0 +1,306 @@
+// ovixctl commands for preset files: show a file as stored, compute the response of its
+// program, push a file to a processor and pull one from it.
+
+#include "app/PresetFile.h"
+#include "app/QamrelDoc.h"
+#include "cli/CliSession.h"
+#include "cli/JsonState.h"
+#include "cli/Ovixctl.h"
+#include "model/Scales.h"
+
+#include "model/TextField.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+#include <ostream>
+#include <sstream>
+
+namespace ovix::cli {
+
+namespace {
+
+enum class FileKind { Single, All, Unknown };
+
+// Which format a file claims to be, from its header (or, failing that, its name).
+FileKind KindOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char header[20] = {};
+    in.read(header, sizeof header);
+    const auto got = std::size_t(in.gcount());
+    auto starts = [&](std::string_view magic) {
+        return got > magic.size() && std::uint8_t(header[0]) == magic.size() &&
+               std::string_view(header + 1, magic.size()) == magic;
+    };
+    if (starts(kSingleProgramMagic))
+        return FileKind::Single;
+    if (starts(kAllProgramsMagic))
+        return FileKind::All;
+    if (path.find(kAllProgramsExtension) != std::string::npos)
+        return FileKind::All;
+    if (path.find(kSingleProgramExtension) != std::string::npos)
+        return FileKind::Single;
+    return FileKind::Unknown;
+}
+
+void PrintReadError(FileKind kind, std::ostream& err)
+{
+    err << (kind == FileKind::All ? kMsgReadAllError.en : kMsgReadSingleError.en) << '\n';
+}
+
+// The program a file carries as it is stored; false (and the message printed) for a bad file.
+bool ReadProgramOfFile(const std::string& path, ProgramImage& prog, std::ostream& err)
+{
+    const FileKind kind = KindOf(path);
+    if (kind == FileKind::All) {
+        auto file = std::make_unique<AllProgramsFile>();
+        if (ReadAllProgramsFile(path, *file) != PresetStatus::Ok) {
+            PrintReadError(kind, err);
+            return false;
+        }
+        prog = file->current;
+        return true;
+    }
+    if (ReadSingleProgramFile(path, prog) != PresetStatus::Ok) {
+        PrintReadError(FileKind::Single, err);
+        return false;
+    }
+    return true;
+}
+
+std::string Db(double v)
+{
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(2) << (std::abs(v) < 0.005 ? 0.0 : v);
+    return s.str();
+}
+
+int PresetShow(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+               std::ostream& err)
+{
+    if (args.size() != 1) {
+        err << "ovixctl preset show: needs one FILE\n";
+        return kExitUsage;
+    }
+    const std::string& path = args[0];
+    const FileKind kind = KindOf(path);
+    if (kind == FileKind::All) {
+        auto file = std::make_unique<AllProgramsFile>();
+        if (ReadAllProgramsFile(path, *file) != PresetStatus::Ok) {
+            PrintReadError(kind, err);
+            return kExitFailure;
+        }
+        if (opts.json) {
+            nlohmann::json programs = nlohmann::json::array();
+            for (const ProgramImage& p : file->programs)
+                programs.push_back(ProgramJson(p));
+            out << nlohmann::json{{"programs", programs},
+                                  {"current", ProgramJson(file->current)},
+                                  {"delayMemory", DelayMemoryJson(file->delayMemory)}}
+                       .dump(2)
+                << '\n';
+            return kExitOk;
+        }
+        for (int p = 0; p < kStoredPrograms; ++p)
+            out << "program " << std::setw(2) << p + 1 << "    "
+                << DecodeTextField({file->programs[p].name, 16}) << '\n';
+        PrintDelayMemory(file->delayMemory, out);
+        out << "current program:\n";
+        PrintProgram(file->current, out);
+        return kExitOk;
+    }
+    auto prog = std::make_unique<ProgramImage>();
+    if (ReadSingleProgramFile(path, *prog) != PresetStatus::Ok) {
+        PrintReadError(FileKind::Single, err);
+        return kExitFailure;
+    }
+    if (opts.json)
+        out << ProgramJson(*prog).dump(2) << '\n';
+    else
+        PrintProgram(*prog, out);
+    return kExitOk;
+}
+
+} // namespace
+
+int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                    std::ostream& err)
+{
+    std::string path;
+    int channel = 0;  // 0: all six
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--channel" && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), channel);
+            if (ec != std::errc() || p != v.data() + v.size() || channel < 1 || channel > kOutputChannels) {
+                err << "ovixctl response: --channel takes 1..6\n";
+                return kExitUsage;
+            }
+        } else if (path.empty() && args[i].rfind("--", 0) != 0) {
+            path = args[i];
+        } else {
+            err << "ovixctl response: usage: response FILE [--channel N] [--json]\n";
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        err << "ovixctl response: needs a FILE\n";
+        return kExitUsage;
+    }
+
+    auto model = std::make_unique<ParameterModel>();
+    ResetImage(model->image);
+    if (!ReadProgramOfFile(path, model->image.current, err))
+        return kExitFailure;
+    // as the console loads a file: no stored-program marker, records rebuilt from it
+    std::fill(std::begin(model->image.current.outputs[0].name), std::end(model->image.current.outputs[0].name), 0);
+    auto records = std::make_unique<CKTV_Data>(*model);
+    records->LoadProgramIntoRecords(-1);
+
+    std::vector<int> channels;
+    for (int c = 1; c <= kOutputChannels; ++c)
+        if (channel == 0 || channel == c)
+            channels.push_back(c);
+    std::vector<Response> sums;
+    for (int c : channels)
+        sums.push_back(records->Out(c - 1).Eq().Sum());
+
+    if (opts.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (std::size_t k = 0; k < channels.size(); ++k) {
+            nlohmann::json db = nlohmann::json::array();
+            for (double v : sums[k])
+                db.push_back(std::round(v * 100) / 100);
+            list.push_back({{"channel", channels[k]}, {"db", db}});
+        }
+        out << nlohmann::json{{"channels", list}}.dump() << '\n';
+        return kExitOk;
+    }
+    for (int i = 0; i < kGridPoints; ++i) {
+        out << FreqGrid[i];
+        for (const Response& s : sums)
+            out << ' ' << Db(s[i]);
+        out << '\n';
+    }
+    return kExitOk;
+}
+
+namespace {
+
+int PresetPush(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+               std::ostream& err)
+{
+    if (args.size() != 1) {
+        err << "ovixctl preset push: needs one FILE\n";
+        return kExitUsage;
+    }
+    const std::string& path = args[0];
+    const FileKind kind = KindOf(path);
+    // refuse a bad file before touching the processor
+    {
+        auto check = std::make_unique<AllProgramsFile>();
+        const bool ok = kind == FileKind::All ? ReadAllProgramsFile(path, *check) == PresetStatus::Ok
+                                              : ReadSingleProgramFile(path, check->current) == PresetStatus::Ok;
+        if (!ok) {
+            PrintReadError(kind == FileKind::All ? FileKind::All : FileKind::Single, err);
+            return kExitFailure;
+        }
+    }
+    CliSession session(opts.device);
+    if (!session.Valid()) {
+        err << "ovixctl: unknown device '" << opts.device << "'\n";
+        return kExitUsage;
+    }
+    if (!session.ConnectAndRead(err))
+        return kExitFailure;
+
+    const int batchesBefore = session.Link().BatchesCompleted();
+    const DocResult r = kind == FileKind::All ? session.Doc().LoadAllPrograms(path)
+                                              : session.Doc().LoadSingleProgram(path);
+    if (!r.ok) {
+        err << (r.message ? r.message->en : "the file could not be loaded") << '\n';
+        return kExitFailure;
+    }
+    FramePtr delayFrame = session.Doc().LastDelayMemoryFrame();
+    auto done = [&] {
+        if (session.Link().BatchesCompleted() <= batchesBefore)
+            return false;
+        return kind == FileKind::All || !delayFrame ||
+               !session.Link().Command().Queue().Contains(delayFrame.get());
+    };
+    if (!session.WaitFor(done, err))
+        return kExitFailure;
+    session.Disconnect();
+    out << "pushed " << path << '\n';
+    return kExitOk;
+}
+
+int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+               std::ostream& err)
+{
+    if (args.size() != 1) {
+        err << "ovixctl preset pull: needs one FILE\n";
+        return kExitUsage;
+    }
+    const std::string& path = args[0];
+    const bool all = path.find(kAllProgramsExtension) != std::string::npos;
+    if (!all && path.find(kSingleProgramExtension) == std::string::npos) {
+        err << "ovixctl preset pull: FILE must end in .qxas (the live program) or .qxaa (all programs)\n";
+        return kExitUsage;
+    }
+    CliSession session(opts.device);
+    if (!session.Valid()) {
+        err << "ovixctl: unknown device '" << opts.device << "'\n";
+        return kExitUsage;
+    }
+    if (!session.ConnectAndRead(err))
+        return kExitFailure;
+
+    DocResult r;
+    if (all) {
+        session.Ui().ResetProgramsLoaded();
+        r = session.Doc().SaveAllPrograms(path);
+        if (r.ok) {
+            if (!session.WaitFor([&] { return session.Ui().ProgramsLoadedSeen(); }, err))
+                return kExitFailure;
+            r = session.Doc().WriteAllProgramsFile();
+        }
+    } else {
+        r = session.Doc().SaveSingleProgram(path);
+    }
+    session.Disconnect();
+    if (!r.ok) {
+        err << (r.message ? r.message->en : kMsgConnectionFailure.en) << '\n';
+        return kExitFailure;
+    }
+    if (r.message)
+        err << r.message->en << '\n';  // a name that did not fit; the file is written
+    out << "pulled " << path << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+int PresetCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                  std::ostream& err)
+{
+    if (args.empty()) {
+        err << "ovixctl preset: show FILE | push FILE | pull FILE\n";
+        return kExitUsage;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "show")
+        return PresetShow(rest, opts, out, err);
+    if (args[0] == "push")
+        return PresetPush(rest, opts, out, err);
+    if (args[0] == "pull")
+        return PresetPull(rest, opts, out, err);
+    err << "ovixctl preset: unknown subcommand '" << args[0] << "'\n";
+    return kExitUsage;
+}
+
+} // namespace ovix::cli

@@ -1,0 +1,191 @@
+// ovixctl's preset and response commands; push and pull run end to end against the
+// process's simulated processor.
+
+#include "app/PresetFile.h"
+#include "model/TextField.h"
+#include "cli/Ovixctl.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+using namespace ovix;
+using namespace ovix::cli;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Out {
+    int code;
+    std::string out, err;
+};
+
+Out RunCli(const std::vector<std::string>& args)
+{
+    std::ostringstream o, e;
+    Out r;
+    r.code = Run(args, o, e);
+    r.out = o.str();
+    r.err = e.str();
+    return r;
+}
+
+class PresetCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("ovix-cli-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string Path(const std::string& n) const { return (dir / n).string(); }
+    std::vector<std::uint8_t> Bytes(const std::string& n) const
+    {
+        std::ifstream in(Path(n), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    void Write(const std::string& n, const std::vector<std::uint8_t>& b) const
+    {
+        std::ofstream(Path(n), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(PresetCli, PushThenDumpShowsTheFilesProgramInTheProcessor)
+{
+    // a program unlike the simulator's own
+    auto prog = std::make_unique<ProgramImage>();
+    ASSERT_EQ(RunCli({"preset", "pull", Path("live.qxas"), "--device", "sim"}).code, 0);
+    ASSERT_EQ(ReadSingleProgramFile(Path("live.qxas"), *prog), PresetStatus::Ok);
+    prog->outputs[3].SetGain(41);
+    prog->outputs[3].SetDelay(300);
+    prog->outputs[0].bands[12].SetGainWord(700);
+    prog->outputs[5].crossover.SetHighPassFreq(63);
+    Write("tune.qxas", SerializeSingleProgram(*prog));
+
+    const Out push = RunCli({"preset", "push", Path("tune.qxas"), "--device", "sim"});
+    ASSERT_EQ(push.code, 0) << push.err;
+    const Out dump = RunCli({"dump", "--json", "--device", "sim"});
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    const auto live = nlohmann::json::parse(dump.out)["live"];
+    EXPECT_EQ(live["outputs"][3]["gain"], 41);
+    EXPECT_EQ(live["outputs"][3]["delay"], 300);
+    EXPECT_EQ(live["outputs"][0]["bands"][12]["gain"], 300);
+    EXPECT_EQ(live["outputs"][5]["highPass"]["freq"], 63);
+    const auto dm = nlohmann::json::parse(dump.out)["delayMemory"];
+    EXPECT_EQ(dm["sets"][int(dm["current"])][3], 300) << "the delay memory follows the file";
+}
+
+TEST_F(PresetCli, PulledAllProgramsFileLoadsBackByteIdentical)
+{
+    const Out pull = RunCli({"preset", "pull", Path("all"), "--device", "sim"});
+    EXPECT_EQ(pull.code, 2) << "pull needs to know which kind of file";
+    ASSERT_EQ(RunCli({"preset", "pull", Path("all.qxaa"), "--device", "sim"}).code, 0);
+    const auto bytes = Bytes("all.qxaa");
+    ASSERT_EQ(bytes.size(), 45934u);
+    auto file = std::make_unique<AllProgramsFile>();
+    ASSERT_EQ(ParseAllPrograms(bytes, *file), PresetStatus::Ok);
+    EXPECT_EQ(SerializeAllPrograms(file->programs, file->current, file->delayMemory), bytes);
+    for (int p = 0; p < 10; ++p)
+        EXPECT_EQ(file->programs[p].Bytes()[371], 1) << "program " << p + 1;
+    EXPECT_EQ(DecodeTextField({file->programs[6].name, 16}), "PROGRAM 07") << "read back from the processor";
+
+    // and the file goes back: push it, pull again, same bytes
+    ASSERT_EQ(RunCli({"preset", "push", Path("all.qxaa"), "--device", "sim"}).code, 0);
+    ASSERT_EQ(RunCli({"preset", "pull", Path("again.qxaa"), "--device", "sim"}).code, 0);
+    EXPECT_EQ(Bytes("again.qxaa"), bytes);
+}
+
+TEST_F(PresetCli, ShowDecodesAsStored)
+{
+    ASSERT_EQ(RunCli({"preset", "pull", Path("one.qxas"), "--device", "sim"}).code, 0);
+    const Out single = RunCli({"preset", "show", Path("one.qxas"), "--json"});
+    ASSERT_EQ(single.code, 0) << single.err;
+    const auto j = nlohmann::json::parse(single.out);
+    EXPECT_EQ(j["outputs"].size(), 6u);
+    EXPECT_EQ(j["outputs"][0]["bands"].size(), 31u);
+
+    ASSERT_EQ(RunCli({"preset", "pull", Path("all.qxaa"), "--device", "sim"}).code, 0);
+    const Out all = RunCli({"preset", "show", Path("all.qxaa"), "--json"});
+    ASSERT_EQ(all.code, 0) << all.err;
+    const auto k = nlohmann::json::parse(all.out);
+    EXPECT_EQ(k["programs"].size(), 20u);
+    EXPECT_TRUE(k.contains("current"));
+    EXPECT_EQ(k["delayMemory"]["sets"].size(), 4u);
+}
+
+TEST_F(PresetCli, ResponseOfAFilesProgram)
+{
+    auto prog = std::make_unique<ProgramImage>();
+    ASSERT_EQ(RunCli({"preset", "pull", Path("live.qxas"), "--device", "sim"}).code, 0);
+    ASSERT_EQ(ReadSingleProgramFile(Path("live.qxas"), *prog), PresetStatus::Ok);
+    // channel 2: a +6 dB, one-octave peak at 1000 Hz and nothing else
+    OutputBlock& o = prog->outputs[1];
+    for (auto& band : o.bands)
+        band.SetGainWord(600);
+    o.bands[17].SetFreq(1000);
+    o.bands[17].SetGainWord(660);
+    o.bands[17].SetBandwidthIndex(95);
+    o.bands[17].SetKind(0);
+    o.crossover.SetHighPassFreq(20);
+    o.crossover.SetLowPassFreq(20000);
+    Write("peak.qxas", SerializeSingleProgram(*prog));
+
+    const Out text = RunCli({"response", Path("peak.qxas"), "--channel", "2"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    std::istringstream lines(text.out);
+    std::vector<std::string> all;
+    for (std::string l; std::getline(lines, l);)
+        all.push_back(l);
+    ASSERT_EQ(all.size(), 241u);
+    EXPECT_EQ(all[0].substr(0, 5), "19.7 ");
+    EXPECT_EQ(all[240].substr(0, 6), "20000 ");
+    EXPECT_EQ(all[136], "1000 6.00");
+
+    const Out json = RunCli({"response", Path("peak.qxas"), "--json"});
+    ASSERT_EQ(json.code, 0);
+    const auto j = nlohmann::json::parse(json.out);
+    ASSERT_EQ(j["channels"].size(), 6u);
+    EXPECT_EQ(j["channels"][1]["channel"], 2);
+    EXPECT_DOUBLE_EQ(j["channels"][1]["db"][136].get<double>(), 6.0);
+    EXPECT_LT(j["channels"][4]["db"][136].get<double>(), -20) << "channel 5's 500 Hz low-pass";
+    EXPECT_EQ(RunCli({"response", Path("peak.qxas"), "--channel", "7"}).code, 2);
+}
+
+TEST_F(PresetCli, BadFilesAreRefusedAndNothingIsWritten)
+{
+    ASSERT_EQ(RunCli({"preset", "pull", Path("one.qxas"), "--device", "sim"}).code, 0);
+    auto good = Bytes("one.qxas");
+    auto truncated = good;
+    truncated.resize(2000);
+    Write("cut.qxas", truncated);
+    Write("empty.qxaa", {});
+    const std::size_t files = std::distance(fs::directory_iterator(dir), fs::directory_iterator{});
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"preset", "show", Path("cut.qxas")}, "Read MusicFile  Error\n"},
+        {{"preset", "show", Path("empty.qxaa")}, "Read all MusicFile Error\n"},
+        {{"preset", "push", Path("cut.qxas"), "--device", "sim"}, "Read MusicFile  Error\n"},
+        {{"preset", "push", Path("empty.qxaa"), "--device", "sim"}, "Read all MusicFile Error\n"},
+        {{"response", Path("cut.qxas")}, "Read MusicFile  Error\n"},
+        {{"preset", "show", Path("missing.qxas")}, "Read MusicFile  Error\n"},
+    };
+    for (const auto& c : cases) {
+        const Out r = RunCli(c.args);
+        EXPECT_EQ(r.code, 1) << c.args[1];
+        EXPECT_EQ(r.err, c.message) << c.args[1];
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_EQ(std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator{})), files)
+        << "nothing written";
+}
