@@ -2,6 +2,7 @@
 // download) and of pushing frames through the send queue. Measured, not asserted.
 
 #include "link/KTVCommand.h"
+#include "model/KTV_Data.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,6 +37,38 @@ void BM_QueueRoundTrip(benchmark::State& state)
     }
 }
 BENCHMARK(BM_QueueRoundTrip);
+
+// What the link worker pays on every idle exchange: look through every record for a
+// changed group, find none, build a status poll.
+void BM_NextPendingFrameNothingDirty(benchmark::State& state)
+{
+    auto model = std::make_unique<ovix::ParameterModel>();
+    ovix::ResetImage(model->image);
+    ovix::LinkFlags flags;
+    std::recursive_mutex lock;
+    ovix::CommandHostState host;
+    ovix::CKTVCommand cmd(*model, flags, lock, host);
+    ovix::CKTV_Data records(*model);
+    cmd.SetRecordPort(&records);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(cmd.NextPendingFrame());
+}
+BENCHMARK(BM_NextPendingFrameNothingDirty);
+
+// The graph's layout of all six output channels through the records: every filter
+// recomputed and every curve rebuilt.
+void BM_LayoutAllChannels(benchmark::State& state)
+{
+    auto model = std::make_unique<ovix::ParameterModel>();
+    ovix::ResetImage(model->image);
+    ovix::CKTV_Data records(*model);
+    int width = 720;
+    for (auto _ : state) {
+        records.Layout(width, 300);
+        width ^= 1;  // a different size each time
+    }
+}
+BENCHMARK(BM_LayoutAllChannels)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
