@@ -1,0 +1,20 @@
+#include "controls/UiGlobals.h"
+
+namespace ovix {
+
+int g_bChineseUi = 0;
+const QString g_strAppTitle = QStringLiteral("OVIX");
+QString g_strLanguage;
+int g_nCurChannel = 0;
+
+QFont UiFont(int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")});
+    f.setPixelSize(pixelSize);
+    f.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return f;
+}
+
+} // namespace ovix

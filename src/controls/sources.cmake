@@ -1,0 +1,4 @@
+# The skinned controls and their painted skins (Qt).
+target_sources(ovix_widgets PRIVATE
+  controls/UiGlobals.cpp
+)

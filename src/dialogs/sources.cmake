@@ -1,0 +1,3 @@
+# The console's dialogs (Qt).
+target_sources(ovix_widgets PRIVATE
+)
