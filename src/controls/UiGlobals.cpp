@@ -10,8 +10,10 @@ int g_nCurChannel = 0;
 QFont UiFont(int pixelSize, bool bold)
 {
     QFont f;
-    f.setFamilies(QStringList{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans CJK")});
+    QStringList families;
+    families << QStringLiteral("Arial") << QStringLiteral("Liberation Sans")
+             << QStringLiteral("Noto Sans CJK SC") << QStringLiteral("Noto Sans CJK");
+    f.setFamilies(families);
     f.setPixelSize(pixelSize);
     f.setWeight(bold ? QFont::Bold : QFont::Normal);
     return f;
