@@ -1,5 +1,7 @@
 #include "controls/UiGlobals.h"
 
+#include <QStringList>
+
 namespace ovix {
 
 int g_bChineseUi = 0;
