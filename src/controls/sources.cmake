@@ -1,4 +1,6 @@
 # The skinned controls and their painted skins (Qt).
 target_sources(ovix_widgets PRIVATE
   controls/UiGlobals.cpp
+  controls/Skin.cpp
+  controls/ControlMessage.cpp
 )
