@@ -3,4 +3,8 @@ target_sources(ovix_widgets PRIVATE
   controls/UiGlobals.cpp
   controls/Skin.cpp
   controls/ControlMessage.cpp
+  controls/NumFormat.cpp
+  controls/NumEdit.cpp
+  controls/NumSpin.cpp
+  controls/BitmapSlider.cpp
 )
