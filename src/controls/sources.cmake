@@ -7,4 +7,8 @@ target_sources(ovix_widgets PRIVATE
   controls/NumEdit.cpp
   controls/NumSpin.cpp
   controls/BitmapSlider.cpp
+  controls/XPButton.cpp
+  controls/ButtonRadio.cpp
+  controls/DropBtn.cpp
+  controls/ComBoxBtn.cpp
 )
