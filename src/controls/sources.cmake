@@ -11,4 +11,13 @@ target_sources(ovix_widgets PRIVATE
   controls/ButtonRadio.cpp
   controls/DropBtn.cpp
   controls/ComBoxBtn.cpp
+  controls/FontStatic.cpp
+  controls/TransparentStatic.cpp
+  controls/SxGroupBox.cpp
+  controls/HyLink.cpp
+  controls/GradientProgressCtrl.cpp
+  controls/EnTabCtrl.cpp
+  controls/CMsgBox.cpp
+  controls/ChEnEdit.cpp
+  controls/SN_Edit.cpp
 )

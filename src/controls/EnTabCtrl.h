@@ -1,0 +1,32 @@
+#pragma once
+// A tab control with painted tabs on the dialog background RGB(227,228,238); the selected
+// tab is RGB(127,168,222). Tab captions exist in both languages.
+
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace ovix {
+
+class EnTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit EnTabBar(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    QSize tabSizeHint(int index) const override;
+};
+
+class EnTabCtrl : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit EnTabCtrl(QWidget* parent = nullptr);
+
+    int AddTab(QWidget* page, const QString& en, const QString& zh);
+    void ApplyLanguage();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+} // namespace ovix

@@ -1,0 +1,44 @@
+#include "controls/FontStatic.h"
+
+#include "controls/ControlMessage.h"
+#include "controls/Skin.h"
+
+namespace ovix {
+
+FontStatic::FontStatic(QWidget* parent)
+    : QLabel(parent)
+{
+    setFont(UiFont(15));
+    SetColours(Skin::Text());
+}
+
+void FontStatic::SetTexts(const QString& en, const QString& zh)
+{
+    m_texts = {en, zh};
+    ApplyLanguage();
+}
+
+bool FontStatic::SetFontHeight(int pixels)
+{
+    if (pixels <= 0 || pixels > 1000) {
+        ShowControlMessage(this, Tr("Font could not be created!", "字体不能创建!"));
+        return false;
+    }
+    setFont(UiFont(pixels));
+    return true;
+}
+
+void FontStatic::SetColours(const QColor& text, const QColor& background)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, text);
+    const bool filled = background.isValid() && background.alpha() > 0;
+    if (filled)
+        pal.setColor(QPalette::Window, background);
+    setPalette(pal);
+    setAutoFillBackground(filled);
+}
+
+void FontStatic::ApplyLanguage() { setText(m_texts.Current()); }
+
+} // namespace ovix
