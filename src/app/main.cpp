@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "app/QamrelApp.h"
+
+int main(int argc, char** argv)
+{
+    return ovix::RunConsole(argc, argv);
+}

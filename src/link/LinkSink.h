@@ -21,6 +21,9 @@ public:
     virtual void Send(unsigned message, std::intptr_t wParam, std::intptr_t lParam) = 0;
     // A device arrived or went away (from the backend's watch thread).
     virtual void PostDeviceChange(DeviceEvent event, const std::string& path) = 0;
+    // While aborted, a waiting Send returns at once and new ones do not wait: the link sets
+    // it while it stops, so a worker blocked in Send can leave.
+    virtual void SetSendsAborted(bool /*aborted*/) {}
 };
 
 } // namespace ovix

@@ -35,8 +35,10 @@ void CLinkWorker::StopLink()
 {
     if (m_thread.joinable()) {
         m_stopping = true;
+        m_sink.SetSendsAborted(true);  // a worker waiting on the window thread must not block us
         m_events->Set(LinkEvents::Stop);
         m_thread.join();
+        m_sink.SetSendsAborted(false);
         m_events->Reset(LinkEvents::Stop);
         m_events->Reset(LinkEvents::Firmware);
         m_events->Reset(LinkEvents::Normal);

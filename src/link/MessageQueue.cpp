@@ -11,6 +11,17 @@ void MessageQueue::Push(LinkEventMsg msg)
         m_queue.push_back(std::move(msg));
     }
     m_cv.notify_all();
+    if (m_wakeup)
+        m_wakeup();
+}
+
+void MessageQueue::SetSendsAborted(bool aborted)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_sendsAborted = aborted;
+    }
+    m_cv.notify_all();
 }
 
 void MessageQueue::Post(unsigned message, std::intptr_t wParam, std::intptr_t lParam)
@@ -25,7 +36,7 @@ void MessageQueue::Post(unsigned message, std::intptr_t wParam, std::intptr_t lP
 void MessageQueue::Send(unsigned message, std::intptr_t wParam, std::intptr_t lParam)
 {
     std::unique_lock lock(m_mutex);
-    if (m_shutdown)
+    if (m_shutdown || m_sendsAborted)
         return;
     LinkEventMsg m;
     m.message = message;
@@ -35,7 +46,12 @@ void MessageQueue::Send(unsigned message, std::intptr_t wParam, std::intptr_t lP
     const std::uint64_t id = m.sendId;
     m_queue.push_back(std::move(m));
     m_cv.notify_all();
-    m_cv.wait(lock, [&] { return m_shutdown || m_sendsDone >= id; });
+    if (m_wakeup) {
+        lock.unlock();
+        m_wakeup();
+        lock.lock();
+    }
+    m_cv.wait(lock, [&] { return m_shutdown || m_sendsAborted || m_sendsDone >= id; });
 }
 
 void MessageQueue::PostDeviceChange(DeviceEvent event, const std::string& path)

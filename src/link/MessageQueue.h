@@ -34,6 +34,12 @@ public:
     void Send(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
     void PostDeviceChange(DeviceEvent event, const std::string& path) override;
 
+    void SetSendsAborted(bool aborted) override;
+
+    // Called (on the posting thread) whenever something arrives, so a window thread can
+    // schedule a Pump; set before the link starts.
+    void SetWakeup(std::function<void()> wakeup) { m_wakeup = std::move(wakeup); }
+
     // Runs fn on the pumping thread after `delay`.
     void After(std::chrono::milliseconds delay, std::function<void()> fn);
 
@@ -67,6 +73,8 @@ private:
     std::uint64_t m_sendsPosted = 0;
     std::uint64_t m_sendsDone = 0;
     bool m_shutdown = false;
+    bool m_sendsAborted = false;
+    std::function<void()> m_wakeup;
 };
 
 } // namespace ovix

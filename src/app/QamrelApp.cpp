@@ -1,0 +1,99 @@
+#include "app/QamrelApp.h"
+
+#include "app/MainFrm.h"
+#include "controls/UiGlobals.h"
+#include "link/HidBackend.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace ovix {
+
+bool HasRegistrationSwitch(const QString& line)
+{
+    for (int i = 0; i < line.size(); ++i) {
+        if (line[i] != QLatin1Char('-') && line[i] != QLatin1Char('/'))
+            continue;
+        const QString rest = line.mid(i + 1);
+        if (rest.compare(QLatin1String("RegServer"), Qt::CaseInsensitive) == 0 ||
+            rest.compare(QLatin1String("UnregServer"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+StartupOptions ParseCommandLine(const QStringList& arguments)
+{
+    StartupOptions o;
+    o.registration = HasRegistrationSwitch(arguments.mid(1).join(QLatin1Char(' ')));
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--device")) {
+            if (i + 1 >= arguments.size()) {
+                o.error = "--device needs a value (usb, sim or unix:PATH)";
+                return o;
+            }
+            o.device = arguments[++i].toStdString();
+        } else if (a.startsWith(QLatin1String("--device="))) {
+            o.device = a.mid(9).toStdString();
+        }
+    }
+    return o;
+}
+
+bool IsChineseLocale(const QLocale& locale)
+{
+    return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China;
+}
+
+void FixDotsPerInch()
+{
+    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+        qputenv("QT_FONT_DPI", "96");
+}
+
+int RunConsole(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartupOptions options = ParseCommandLine(arguments);
+    if (options.registration)
+        return 0;  // nothing of the console is registered with the platform
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "ovix: %s\n", options.error.c_str());
+        return 2;
+    }
+    std::shared_ptr<IHidBackend> backend = MakeBackend(options.device);
+    if (!backend) {
+        std::fprintf(stderr, "ovix: unknown device '%s' (use usb, sim or unix:PATH)\n", options.device.c_str());
+        return 2;
+    }
+
+    FixDotsPerInch();
+    QApplication app(argc, argv);
+    app.setApplicationName(g_strAppTitle);
+    const bool systemChinese = IsChineseLocale(QLocale::system());
+    g_bChineseUi = systemChinese;
+
+    auto model = std::make_unique<ParameterModel>();
+    ResetImage(model->image);
+    g_nCurChannel = 0;
+
+    CQamrelView::Options viewOptions;
+    viewOptions.backend = std::move(backend);
+    viewOptions.startDir = QDir::currentPath();
+    viewOptions.systemChinese = systemChinese;
+    CMainFrame frame(*model, g_linkFlags, viewOptions);
+    frame.View().InitialUpdate();
+    frame.show();
+    frame.CentreOnScreen();
+    return app.exec();
+}
+
+} // namespace ovix

@@ -1,0 +1,128 @@
+#include "dialogs/VersionDlg.h"
+
+#include "controls/UiGlobals.h"
+#include "controls/XPButton.h"
+#include "model/TextField.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace ovix {
+
+namespace {
+
+const QColor kDialogBack(227, 228, 238);
+
+QString Trimmed(const std::uint8_t* text, std::size_t n)
+{
+    return QString::fromStdString(DecodeTextField({text, n}));
+}
+
+} // namespace
+
+CVersionDlg::CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemChinese,
+                         std::function<void()> applyLanguage)
+    : QDialog(parent), m_systemChinese(systemChinese), m_applyLanguage(std::move(applyLanguage))
+{
+    setFixedSize(420, 260);
+    setModal(true);
+
+    auto* software = new QLabel(QString::fromLatin1(kSoftwareVersion), this);
+    software->setFont(UiFont(14));
+    software->setGeometry(150, 40, 250, 22);
+
+    m_deviceVersion = new QLabel(Trimmed(image.version, 11), this);
+    m_deviceVersion->setFont(UiFont(14));
+    m_deviceVersion->setGeometry(150, 68, 250, 22);
+
+    m_serial = new QLineEdit(QStringLiteral("S/N:") + Trimmed(image.deviceInfo, sizeof image.deviceInfo), this);
+    m_serial->setReadOnly(true);
+    m_serial->setAlignment(Qt::AlignCenter);
+    m_serial->setFont(UiFont(14));
+    m_serial->setGeometry(20, 120, 380, 26);
+
+    m_language = new XPButton(this);
+    m_language->setGeometry(20, 200, 110, 36);
+    m_firmware = new XPButton(this);
+    m_firmware->setGeometry(145, 200, 140, 36);
+    m_quit = new XPButton(this);
+    m_quit->setGeometry(300, 200, 100, 36);
+
+    connect(m_language, &QAbstractButton::clicked, this, &CVersionDlg::ToggleLanguage);
+    connect(m_firmware, &QAbstractButton::clicked, this, &QDialog::accept);
+    connect(m_quit, &QAbstractButton::clicked, this, [this] {
+        m_quitting = true;
+        QDialog::reject();
+    });
+    SetTexts();
+}
+
+void CVersionDlg::SetTexts()
+{
+    setWindowTitle(Tr("About", "关于"));
+    m_quit->SetTexts(QStringLiteral("Quit"), QStringLiteral("退出"));
+    m_firmware->SetTexts(QStringLiteral("Firmware Update"), QStringLiteral("设备固件更新"));
+    // the button names the other language
+    m_language->SetTexts(m_systemChinese ? QStringLiteral("中文") : QStringLiteral("Chinese"),
+                         QStringLiteral("English"));
+    for (XPButton* b : {m_quit, m_firmware, m_language})
+        b->ApplyLanguage();
+    update();
+}
+
+void CVersionDlg::ToggleLanguage()
+{
+    g_bChineseUi = !g_bChineseUi;
+    SetTexts();
+    if (m_applyLanguage)
+        m_applyLanguage();
+}
+
+QString CVersionDlg::DeviceVersionText() const { return m_deviceVersion->text(); }
+QString CVersionDlg::SerialText() const { return m_serial->text(); }
+QString CVersionDlg::LanguageButtonText() const { return m_language->CurrentText(); }
+QString CVersionDlg::FirmwareButtonText() const { return m_firmware->CurrentText(); }
+QString CVersionDlg::QuitButtonText() const { return m_quit->CurrentText(); }
+
+void CVersionDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Esc only bring the focus to the dialog
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
+        setFocus();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CVersionDlg::reject()
+{
+    // only "Quit" (and closing the window) leave with Cancel
+    if (m_quitting)
+        QDialog::reject();
+}
+
+void CVersionDlg::closeEvent(QCloseEvent* event)
+{
+    m_quitting = true;  // the window's own close box quits like "Quit"
+    QDialog::closeEvent(event);
+}
+
+void CVersionDlg::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), kDialogBack);
+    // the product logo
+    QRect logo(20, 30, 110, 70);
+    p.setBrush(QColor(38, 44, 56));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(logo, 10, 10);
+    p.setPen(QColor(255, 170, 40));
+    p.setFont(UiFont(30, true));
+    p.drawText(logo, Qt::AlignCenter, QStringLiteral("OVIX"));
+}
+
+} // namespace ovix
