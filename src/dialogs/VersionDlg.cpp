@@ -1,5 +1,6 @@
 #include "dialogs/VersionDlg.h"
 
+#include "controls/SN_Edit.h"
 #include "controls/UiGlobals.h"
 #include "controls/XPButton.h"
 #include "model/TextField.h"
@@ -37,8 +38,8 @@ CVersionDlg::CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemC
     m_deviceVersion->setFont(UiFont(14));
     m_deviceVersion->setGeometry(150, 68, 250, 22);
 
-    m_serial = new QLineEdit(QStringLiteral("S/N:") + Trimmed(image.deviceInfo, sizeof image.deviceInfo), this);
-    m_serial->setReadOnly(true);
+    m_serial = new SN_Edit(this);
+    m_serial->setText(QStringLiteral("S/N:") + Trimmed(image.deviceInfo, sizeof image.deviceInfo));
     m_serial->setAlignment(Qt::AlignCenter);
     m_serial->setFont(UiFont(14));
     m_serial->setGeometry(20, 120, 380, 26);
