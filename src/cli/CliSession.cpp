@@ -78,4 +78,19 @@ void CliSession::Disconnect()
     }
 }
 
+std::unique_ptr<CliSession> ConnectedSession(const std::string& device, std::ostream& err, int& exitCode)
+{
+    auto session = std::make_unique<CliSession>(device);
+    if (!session->Valid()) {
+        err << "ovixctl: unknown device '" << device << "'\n";
+        exitCode = 2;
+        return nullptr;
+    }
+    if (!session->ConnectAndRead(err)) {
+        exitCode = 1;
+        return nullptr;
+    }
+    return session;
+}
+
 } // namespace ovix::cli

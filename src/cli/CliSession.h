@@ -76,4 +76,8 @@ private:
     std::unique_ptr<CQamrelDoc> m_doc;
 };
 
+// A session on opts.device, connected and read as the console does at start-up; nullptr
+// with the message printed and `exitCode` set when that fails.
+std::unique_ptr<CliSession> ConnectedSession(const std::string& device, std::ostream& err, int& exitCode);
+
 } // namespace ovix::cli

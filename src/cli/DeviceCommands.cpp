@@ -47,13 +47,11 @@ int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts,
         err << "ovixctl dump: takes no argument\n";
         return kExitUsage;
     }
-    CliSession session(opts.device);
-    if (!session.Valid()) {
-        err << "ovixctl: unknown device '" << opts.device << "'\n";
-        return kExitUsage;
-    }
-    if (!session.ConnectAndRead(err))
-        return kExitFailure;
+    int exitCode = kExitOk;
+    auto connected = ConnectedSession(opts.device, err, exitCode);
+    if (!connected)
+        return exitCode;
+    CliSession& session = *connected;
     session.Disconnect();
 
     const DeviceImage& img = session.Model().image;

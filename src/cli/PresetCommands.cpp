@@ -210,13 +210,11 @@ int PresetPush(const std::vector<std::string>& args, const CommonOptions& opts, 
             return kExitFailure;
         }
     }
-    CliSession session(opts.device);
-    if (!session.Valid()) {
-        err << "ovixctl: unknown device '" << opts.device << "'\n";
-        return kExitUsage;
-    }
-    if (!session.ConnectAndRead(err))
-        return kExitFailure;
+    int exitCode = kExitOk;
+    auto connected = ConnectedSession(opts.device, err, exitCode);
+    if (!connected)
+        return exitCode;
+    CliSession& session = *connected;
 
     const int batchesBefore = session.Link().BatchesCompleted();
     const DocResult r = kind == FileKind::All ? session.Doc().LoadAllPrograms(path)
@@ -252,13 +250,11 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
         err << "ovixctl preset pull: FILE must end in .qxas (the live program) or .qxaa (all programs)\n";
         return kExitUsage;
     }
-    CliSession session(opts.device);
-    if (!session.Valid()) {
-        err << "ovixctl: unknown device '" << opts.device << "'\n";
-        return kExitUsage;
-    }
-    if (!session.ConnectAndRead(err))
-        return kExitFailure;
+    int exitCode = kExitOk;
+    auto connected = ConnectedSession(opts.device, err, exitCode);
+    if (!connected)
+        return exitCode;
+    CliSession& session = *connected;
 
     DocResult r;
     if (all) {

@@ -42,29 +42,29 @@ void CKTV_OutData::SetGain(int code)
 
 void CKTV_OutData::SetGainOff(int off)
 {
-    ModelLock lock(m_model->lock);
-    m_gainOff = off;
-    m_levelDirty = Synced();
+    StoreLevel(m_gainOff, off);
 }
 
 void CKTV_OutData::SetSoundOn(int on)
 {
-    ModelLock lock(m_model->lock);
-    m_soundOn = on;
-    m_levelDirty = Synced();
+    StoreLevel(m_soundOn, on);
 }
 
 void CKTV_OutData::SetPolarity(int polarity)
 {
-    ModelLock lock(m_model->lock);
-    m_polarity = polarity;
-    m_levelDirty = Synced();
+    StoreLevel(m_polarity, polarity);
 }
 
 void CKTV_OutData::SetDelay(int code)
 {
+    StoreLevel(m_delay, std::clamp(code, 0, kMaxDelay));
+}
+
+void CKTV_OutData::StoreLevel(int& member, int value)
+{
+    // the value before the mark, so the worker never sends a marked group without it
     ModelLock lock(m_model->lock);
-    m_delay = std::clamp(code, 0, kMaxDelay);
+    member = value;
     m_levelDirty = Synced();
 }
 

@@ -88,6 +88,13 @@ void CInputData::StoreInto(InputBlock& out) const
     EncodeTextField(out.name, m_name);
 }
 
+void CMusic_InData::StoreLevel(int& member, int value)
+{
+    ModelLock lock(m_model->lock);
+    member = value;
+    m_levelDirty = Synced();
+}
+
 void CMusic_InData::SetVolume(int code)
 {
     ModelLock lock(m_model->lock);
@@ -98,23 +105,17 @@ void CMusic_InData::SetVolume(int code)
 
 void CMusic_InData::SetVolumeOff(int off)
 {
-    ModelLock lock(m_model->lock);
-    m_volumeOff = off;
-    m_levelDirty = Synced();
+    StoreLevel(m_volumeOff, off);
 }
 
 void CMusic_InData::SetOn(int on)
 {
-    ModelLock lock(m_model->lock);
-    m_on = on;
-    m_levelDirty = Synced();
+    StoreLevel(m_on, on);
 }
 
 void CMusic_InData::SetSelector(int selector)
 {
-    ModelLock lock(m_model->lock);
-    m_selector = selector;
-    m_levelDirty = Synced();
+    StoreLevel(m_selector, selector);
 }
 
 void CMusic_InData::MarkAll(int flag)
