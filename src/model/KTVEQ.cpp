@@ -14,6 +14,30 @@ void CKTVEQ::Attach(ParameterModel* model)
         f->Attach(model);
 }
 
+void CKTVEQ::EncodeCrossover(CrossoverWord& x) const
+{
+    const CFilter& hp = HighPass();
+    const CFilter& lp = LowPass();
+    x.SetHighPassFreq(std::uint16_t(hp.DevFreq()));
+    x.SetHighPassFamily(std::uint8_t(hp.Family()));
+    x.SetHighPassSlope(std::uint8_t(hp.Slope()));
+    x.SetLowPassFreq(std::uint16_t(lp.DevFreq()));
+    x.SetLowPassFamily(std::uint8_t(lp.Family()));
+    x.SetLowPassSlope(std::uint8_t(lp.Slope()));
+}
+
+void CKTVEQ::DecodeCrossover(const CrossoverWord& x)
+{
+    CFilter& hp = HighPass();
+    CFilter& lp = LowPass();
+    hp.SetFrequency(x.HighPassFreq(), false);
+    hp.SetFamily(x.HighPassFamily(), false);
+    hp.SetSlope(x.HighPassSlope(), false);
+    lp.SetFrequency(x.LowPassFreq(), false);
+    lp.SetFamily(x.LowPassFamily(), false);
+    lp.SetSlope(x.LowPassSlope(), false);
+}
+
 Response CKTVEQ::Sum() const
 {
     Response sum{};

@@ -9,6 +9,15 @@
 
 namespace ovix {
 
+// Stores a record value and marks its group for sending, the value first, so the link
+// worker never sends a marked group without it.
+inline void StoreAndMark(ParameterModel& model, std::atomic<int>& mark, int& member, int value)
+{
+    ModelLock lock(model.lock);
+    member = value;
+    mark = model.flags.synced.load();
+}
+
 class CKTVEQ {
 public:
     CKTVEQ() = default;
@@ -26,6 +35,11 @@ public:
     const CFilter& LowPass() const { return *m_filters.back(); }
 
     void Attach(ParameterModel* model);
+
+    // The crossover word from the last two filters (device frequencies, families, slopes),
+    // and the two filters from a crossover word (target and device frequency; no marks).
+    void EncodeCrossover(CrossoverWord& x) const;
+    void DecodeCrossover(const CrossoverWord& x);
 
     // Point-by-point sum of every filter's response, in dB.
     Response Sum() const;

@@ -42,30 +42,22 @@ void CKTV_OutData::SetGain(int code)
 
 void CKTV_OutData::SetGainOff(int off)
 {
-    StoreLevel(m_gainOff, off);
+    StoreAndMark(*m_model, m_levelDirty, m_gainOff, off);
 }
 
 void CKTV_OutData::SetSoundOn(int on)
 {
-    StoreLevel(m_soundOn, on);
+    StoreAndMark(*m_model, m_levelDirty, m_soundOn, on);
 }
 
 void CKTV_OutData::SetPolarity(int polarity)
 {
-    StoreLevel(m_polarity, polarity);
+    StoreAndMark(*m_model, m_levelDirty, m_polarity, polarity);
 }
 
 void CKTV_OutData::SetDelay(int code)
 {
-    StoreLevel(m_delay, std::clamp(code, 0, kMaxDelay));
-}
-
-void CKTV_OutData::StoreLevel(int& member, int value)
-{
-    // the value before the mark, so the worker never sends a marked group without it
-    ModelLock lock(m_model->lock);
-    member = value;
-    m_levelDirty = Synced();
+    StoreAndMark(*m_model, m_levelDirty, m_delay, std::clamp(code, 0, kMaxDelay));
 }
 
 void CKTV_OutData::SetGeqMode(int mode)
@@ -195,15 +187,7 @@ void CKTV_OutData::EncodeLevel(OutputBlock& out) const
 
 void CKTV_OutData::EncodeCrossover(OutputBlock& out) const
 {
-    const CFilter& hp = m_eq.HighPass();
-    const CFilter& lp = m_eq.LowPass();
-    CrossoverWord& x = out.crossover;
-    x.SetHighPassFreq(std::uint16_t(hp.DevFreq()));
-    x.SetHighPassFamily(std::uint8_t(hp.Family()));
-    x.SetHighPassSlope(std::uint8_t(hp.Slope()));
-    x.SetLowPassFreq(std::uint16_t(lp.DevFreq()));
-    x.SetLowPassFamily(std::uint8_t(lp.Family()));
-    x.SetLowPassSlope(std::uint8_t(lp.Slope()));
+    m_eq.EncodeCrossover(out.crossover);
 }
 
 void CKTV_OutData::EncodeMix(OutputBlock& out) const
@@ -254,14 +238,7 @@ void CKTV_OutData::LoadFrom(OutputBlock& out)
         m_eq[b].DecodeBand(out.bands[b]);
     m_name = DecodeTextField(out.name);
 
-    CFilter& hp = m_eq.HighPass();
-    CFilter& lp = m_eq.LowPass();
-    hp.SetFrequency(x.HighPassFreq(), false);
-    hp.SetFamily(x.HighPassFamily(), false);
-    hp.SetSlope(x.HighPassSlope(), false);
-    lp.SetFrequency(x.LowPassFreq(), false);
-    lp.SetFamily(x.LowPassFamily(), false);
-    lp.SetSlope(x.LowPassSlope(), false);
+    m_eq.DecodeCrossover(x);
 
     m_mixA = out.mixA;
     m_mixB = out.mixB;

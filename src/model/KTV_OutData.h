@@ -98,7 +98,6 @@ public:
 
 private:
     friend class CKTV_Data;
-    void StoreLevel(int& member, int value);
     void CopyLevelToLinked();
     void CopyLimiterToLinked();
     int Synced() const { return m_model->flags.synced.load(); }

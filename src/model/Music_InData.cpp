@@ -35,15 +35,7 @@ void CInputData::LoadFrom(const InputBlock& in)
     m_loaded = true;
     for (int b = 0; b < kInputBands; ++b)
         m_eq[b].DecodeBand(in.bands[b]);
-    const CrossoverWord& x = in.crossover;
-    CFilter& hp = m_eq.HighPass();
-    CFilter& lp = m_eq.LowPass();
-    hp.SetFrequency(x.HighPassFreq(), false);
-    hp.SetFamily(x.HighPassFamily(), false);
-    hp.SetSlope(x.HighPassSlope(), false);
-    lp.SetFrequency(x.LowPassFreq(), false);
-    lp.SetFamily(x.LowPassFamily(), false);
-    lp.SetSlope(x.LowPassSlope(), false);
+    m_eq.DecodeCrossover(in.crossover);
     m_selector = in.Selector();
     m_on = in.On();
     m_volume = in.Volume();
@@ -75,24 +67,9 @@ void CInputData::StoreInto(InputBlock& out) const
     }
     for (int b = 0; b < kInputBands; ++b)
         m_eq[b].EncodeBand(out.bands[b]);
-    const CFilter& hp = m_eq.HighPass();
-    const CFilter& lp = m_eq.LowPass();
-    CrossoverWord& x = out.crossover;
-    x.SetHighPassFreq(std::uint16_t(hp.DevFreq()));
-    x.SetHighPassFamily(std::uint8_t(hp.Family()));
-    x.SetHighPassSlope(std::uint8_t(hp.Slope()));
-    x.SetLowPassFreq(std::uint16_t(lp.DevFreq()));
-    x.SetLowPassFamily(std::uint8_t(lp.Family()));
-    x.SetLowPassSlope(std::uint8_t(lp.Slope()));
+    m_eq.EncodeCrossover(out.crossover);
     EncodeLevel(out);
     EncodeTextField(out.name, m_name);
-}
-
-void CMusic_InData::StoreLevel(int& member, int value)
-{
-    ModelLock lock(m_model->lock);
-    member = value;
-    m_levelDirty = Synced();
 }
 
 void CMusic_InData::SetVolume(int code)
@@ -105,17 +82,17 @@ void CMusic_InData::SetVolume(int code)
 
 void CMusic_InData::SetVolumeOff(int off)
 {
-    StoreLevel(m_volumeOff, off);
+    StoreAndMark(*m_model, m_levelDirty, m_volumeOff, off);
 }
 
 void CMusic_InData::SetOn(int on)
 {
-    StoreLevel(m_on, on);
+    StoreAndMark(*m_model, m_levelDirty, m_on, on);
 }
 
 void CMusic_InData::SetSelector(int selector)
 {
-    StoreLevel(m_selector, selector);
+    StoreAndMark(*m_model, m_levelDirty, m_selector, selector);
 }
 
 void CMusic_InData::MarkAll(int flag)
@@ -144,13 +121,7 @@ void CEffect_Data::LoadFrom(const EffectBlock& in)
     m_loaded = true;
     for (int b = 0; b < 3; ++b)
         m_eq[b].DecodeBand(in.bands[b]);
-    const CrossoverWord& x = in.crossover;
-    m_eq.HighPass().SetFrequency(x.HighPassFreq(), false);
-    m_eq.HighPass().SetFamily(x.HighPassFamily(), false);
-    m_eq.HighPass().SetSlope(x.HighPassSlope(), false);
-    m_eq.LowPass().SetFrequency(x.LowPassFreq(), false);
-    m_eq.LowPass().SetFamily(x.LowPassFamily(), false);
-    m_eq.LowPass().SetSlope(x.LowPassSlope(), false);
+    m_eq.DecodeCrossover(in.crossover);
 }
 
 void CEffect_Data::StoreInto(EffectBlock& out) const

@@ -67,9 +67,6 @@ public:
 
     std::atomic<int> m_levelDirty{0};
     std::atomic<int> m_setting88Dirty{0};
-
-private:
-    void StoreLevel(int& member, int value);
 };
 
 class CMIC_InData final : public CInputData {
