@@ -7,6 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -386,4 +394,83 @@ TEST_F(SimLink, ProcessorWithAnotherReleaseNumberIsIgnored)
     EXPECT_FALSE(link->Transport().ListDevices());
     link->AutoConnect();
     EXPECT_FALSE(link->IsConnected());
+}
+
+// The unix:PATH contract end to end: the simulated processor behind a Unix-domain socket,
+// as an external emulator would serve it, and the real link connecting through it.
+TEST(UnixLink, ConnectsToAnEmulatorBehindASocket)
+{
+    const std::string path = "/tmp/ovix-e2e-" + std::to_string(::getpid()) + ".sock";
+    ::unlink(path.c_str());
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+
+    sim::SimOptions o;
+    o.reportDelay = std::chrono::microseconds(0);
+    sim::CSimProcessor proc(o);
+    proc.Edit([](DeviceImage& m) { m.current.outputs[1].SetGain(37); });
+    std::atomic<bool> stop{false};
+    std::thread emulator([&] {
+        const int conn = ::accept(listener, nullptr, nullptr);
+        if (conn < 0)
+            return;
+        Report in{}, out{};
+        std::size_t have = 0;
+        while (!stop) {
+            pollfd pfd{conn, POLLIN, 0};
+            if (::poll(&pfd, 1, 5) > 0) {
+                const ssize_t n = ::read(conn, in.data() + have, in.size() - have);
+                if (n <= 0)
+                    break;
+                have += std::size_t(n);
+                if (have == in.size()) {
+                    proc.HostWrite(in, 100);
+                    have = 0;
+                }
+            }
+            while (proc.HostRead(out, 0) == HidIo::Ok)
+                if (::send(conn, out.data(), out.size(), MSG_NOSIGNAL) != ssize_t(out.size()))
+                    break;
+        }
+        ::close(conn);
+    });
+    // whatever happens below, the emulator thread ends (a blocked accept is woken too)
+    struct Cleanup {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        int listener;
+        std::string path;
+        ~Cleanup()
+        {
+            stop = true;
+            ::shutdown(listener, SHUT_RDWR);
+            thread.join();
+            ::close(listener);
+            ::unlink(path.c_str());
+        }
+    } cleanup{stop, emulator, listener, path};
+
+    auto model = std::make_unique<ParameterModel>();
+    ResetImage(model->image);
+    LinkFlags flags;
+    std::recursive_mutex lock;
+    MemoryDeviceRecords records;
+    MessageQueue queue;
+    RecordingUi ui(queue);
+    {
+        CConsoleLink link(*model, flags, lock, MakeBackend("unix:" + path), records, queue, ui);
+        link.SetDisconnectPause(0ms);
+        link.AutoConnect();
+        ASSERT_TRUE(link.IsConnected());
+        EXPECT_TRUE(queue.PumpUntil([&](const LinkEventMsg& m) { link.HandleEvent(m); },
+                                    [&] { return link.Synced() && link.DelayMemoryReturned(); }, 15s));
+        EXPECT_EQ(model->image.current.outputs[1].Gain(), 37);
+        EXPECT_EQ(0, std::memcmp(model->image.version, "QX907-V1.00", 11));
+        link.ToggleConnection();
+    }
 }
