@@ -142,6 +142,21 @@ TEST(NumFormat, ChineseOffWordMeansMinimum)
 // ---- Field behaviour ----------------------------------------------------------------
 class NumEditBehaviour : public WidgetTest {};
 
+// A window with the field under test and another field to move the focus to.
+struct TwoFields {
+    explicit TwoFields(bool otherFirst = false)
+    {
+        auto* layout = new QVBoxLayout(&window);
+        e = new NumEdit;
+        other = new NumEdit;
+        layout->addWidget(otherFirst ? other : e);
+        layout->addWidget(otherFirst ? e : other);
+    }
+    QWidget window;
+    NumEdit* e;
+    NumEdit* other;
+};
+
 TEST_F(NumEditBehaviour, SetCodeOutsideTheRangeIsIgnored)
 {
     NumEdit e;
@@ -173,12 +188,10 @@ TEST_F(NumEditBehaviour, UneditedFieldIsNotReadAndSendsNothing)
 
 TEST_F(NumEditBehaviour, LosingTheFocusReadsTheTextAndNotifiesOnce)
 {
-    QWidget w;
-    auto* layout = new QVBoxLayout(&w);
-    auto* e = new NumEdit;
-    auto* other = new NumEdit;
-    layout->addWidget(e);
-    layout->addWidget(other);
+    TwoFields f;
+    NumEdit* e = f.e;
+    NumEdit* other = f.other;
+    QWidget& w = f.window;
     Configure(*e, kGain);
     ASSERT_TRUE(test::ShowActive(w));
     e->setFocus();
@@ -198,12 +211,10 @@ TEST_F(NumEditBehaviour, LosingTheFocusReadsTheTextAndNotifiesOnce)
 
 TEST_F(NumEditBehaviour, ColoursFollowTheFocus)
 {
-    QWidget w;
-    auto* layout = new QVBoxLayout(&w);
-    auto* e = new NumEdit;
-    auto* other = new NumEdit;
-    layout->addWidget(e);
-    layout->addWidget(other);
+    TwoFields f;
+    NumEdit* e = f.e;
+    NumEdit* other = f.other;
+    QWidget& w = f.window;
     ASSERT_TRUE(test::ShowActive(w));
 
     e->setFocus();
@@ -219,12 +230,10 @@ TEST_F(NumEditBehaviour, ColoursFollowTheFocus)
 
 TEST_F(NumEditBehaviour, ClickNotifiesFirstThenTakesTheFocusWithTheTextSelected)
 {
-    QWidget w;
-    auto* layout = new QVBoxLayout(&w);
-    auto* e = new NumEdit;
-    auto* other = new NumEdit;
-    layout->addWidget(other);
-    layout->addWidget(e);
+    TwoFields f(true);
+    NumEdit* e = f.e;
+    NumEdit* other = f.other;
+    QWidget& w = f.window;
     Configure(*e, kGain);
     ASSERT_TRUE(test::ShowActive(w));
     other->setFocus();
