@@ -6,7 +6,7 @@
 #include "app/QamrelApp.h"
 #include "controls/UiGlobals.h"
 #include "dialogs/DisplayDlg.h"
-#include "link/HidBackend.h"
+#include "backends/DeviceOption.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: ovix_screenshot OUTPUT_DIR\n");
         return 2;
     }
-    FixDotsPerInch();
+    CQamrelApp::FixDotsPerInch();
     QApplication app(argc, argv);
     QTemporaryDir scratch;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());

@@ -2,7 +2,6 @@
 
 #include "app/MainFrm.h"
 #include "controls/UiGlobals.h"
-#include "link/HidBackend.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +11,7 @@
 
 namespace ovix {
 
-bool HasRegistrationSwitch(const QString& line)
+bool CQamrelApp::HasRegistrationSwitch(const QString& line)
 {
     for (int i = 0; i < line.size(); ++i) {
         if (line[i] != QLatin1Char('-') && line[i] != QLatin1Char('/'))
@@ -25,31 +24,23 @@ bool HasRegistrationSwitch(const QString& line)
     return false;
 }
 
-StartupOptions ParseCommandLine(const QStringList& arguments)
+CQamrelApp::Options CQamrelApp::ParseCommandLine(const QStringList& arguments)
 {
-    StartupOptions o;
+    Options o;
     o.registration = HasRegistrationSwitch(arguments.mid(1).join(QLatin1Char(' ')));
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--device")) {
-            if (i + 1 >= arguments.size()) {
-                o.error = "--device needs a value (usb, sim or unix:PATH)";
-                return o;
-            }
-            o.device = arguments[++i].toStdString();
-        } else if (a.startsWith(QLatin1String("--device="))) {
-            o.device = a.mid(9).toStdString();
-        }
-    }
+    std::vector<std::string> words;
+    for (int i = 1; i < arguments.size(); ++i)
+        words.push_back(arguments[i].toStdString());
+    o.error = TakeLinkOptions(words, o.link);
     return o;
 }
 
-bool IsChineseLocale(const QLocale& locale)
+bool CQamrelApp::IsChineseLocale(const QLocale& locale)
 {
     return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China;
 }
 
-void FixDotsPerInch()
+void CQamrelApp::FixDotsPerInch()
 {
     if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -57,23 +48,19 @@ void FixDotsPerInch()
         qputenv("QT_FONT_DPI", "96");
 }
 
-int RunConsole(int argc, char** argv)
+int CQamrelApp::Run(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const StartupOptions options = ParseCommandLine(arguments);
+    const Options options = ParseCommandLine(arguments);
     if (options.registration)
         return 0;  // nothing of the console is registered with the platform
     if (!options.error.empty()) {
         std::fprintf(stderr, "ovix: %s\n", options.error.c_str());
         return 2;
     }
-    std::shared_ptr<IHidBackend> backend = MakeBackend(options.device);
-    if (!backend) {
-        std::fprintf(stderr, "ovix: unknown device '%s' (use usb, sim or unix:PATH)\n", options.device.c_str());
-        return 2;
-    }
+    std::shared_ptr<IHidBackend> backend = MakeBackend(options.link.device);
 
     FixDotsPerInch();
     QApplication app(argc, argv);

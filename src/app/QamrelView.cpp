@@ -6,7 +6,7 @@
 #include "controls/XPButton.h"
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/VersionDlg.h"
-#include "model/TextField.h"
+#include "tables/TextField.h"
 
 #include <QDir>
 #include <QMenu>

@@ -4,7 +4,7 @@
 // the records, the settings, and the console's own windows; it paints the console's
 // background regions and carries the command row.
 
-#include "app/QamrelDoc.h"
+#include "document/QamrelDoc.h"
 #include "app/SettingsStore.h"
 #include "link/ConsoleLink.h"
 #include "link/MessageQueue.h"

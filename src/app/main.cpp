@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    return ovix::RunConsole(argc, argv);
+    return ovix::CQamrelApp::Run(argc, argv);
 }

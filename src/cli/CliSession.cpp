@@ -1,5 +1,7 @@
 #include "cli/CliSession.h"
 
+#include "backends/DeviceOption.h"
+
 #include <ostream>
 
 namespace ovix::cli {

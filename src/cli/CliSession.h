@@ -5,7 +5,7 @@
 
 #include "link/ConsoleLink.h"
 #include "link/MessageQueue.h"
-#include "app/QamrelDoc.h"
+#include "document/QamrelDoc.h"
 
 #include <chrono>
 #include <iosfwd>
@@ -76,7 +76,7 @@ private:
     std::unique_ptr<CQamrelDoc> m_doc;
 };
 
-// A session on opts.device, connected and read as the console does at start-up; nullptr
+// A session on opts.link.device, connected and read as the console does at start-up; nullptr
 // with the message printed and `exitCode` set when that fails.
 std::unique_ptr<CliSession> ConnectedSession(const std::string& device, std::ostream& err, int& exitCode);
 

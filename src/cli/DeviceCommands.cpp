@@ -5,7 +5,7 @@
 #include "cli/CliSession.h"
 #include "cli/JsonState.h"
 #include "cli/Ovixctl.h"
-#include "model/TextField.h"
+#include "tables/TextField.h"
 
 #include <algorithm>
 #include <ostream>
@@ -19,9 +19,9 @@ int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& op
         err << "ovixctl devices: takes no argument\n";
         return kExitUsage;
     }
-    CliSession session(opts.device);
+    CliSession session(opts.link.device);
     if (!session.Valid()) {
-        err << "ovixctl: unknown device '" << opts.device << "'\n";
+        err << "ovixctl: unknown device '" << opts.link.device << "'\n";
         return kExitUsage;
     }
     CUsbTransport& transport = session.Link().Transport();
@@ -48,7 +48,7 @@ int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts,
         return kExitUsage;
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link.device, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;

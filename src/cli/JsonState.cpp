@@ -1,7 +1,7 @@
 #include "cli/JsonState.h"
 
-#include "model/Scales.h"
-#include "model/TextField.h"
+#include "tables/Scales.h"
+#include "tables/TextField.h"
 
 #include <iomanip>
 #include <ostream>

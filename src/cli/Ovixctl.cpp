@@ -1,5 +1,7 @@
 #include "cli/Ovixctl.h"
 
+#include "backends/DeviceOption.h"
+
 #include <ostream>
 
 namespace ovix::cli {
@@ -25,47 +27,31 @@ constexpr const char* kUsage =
     "\n"
     "options:\n"
     "  --device DEVICE         usb (default), sim or unix:PATH\n"
+    "  --trace FILE            append every report written and read to FILE\n"
     "  --json                  JSON output where a command offers it\n"
     "  --help                  this text\n";
-
-bool ValidDevice(const std::string& d)
-{
-    return d == "usb" || d == "sim" || (d.rfind("unix:", 0) == 0 && d.size() > 5);
-}
 
 } // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     CommonOptions opts;
+    std::vector<std::string> words = args;
+    const std::string error = TakeLinkOptions(words, opts.link);
+    if (!error.empty()) {
+        err << "ovixctl: " << error << "\n";
+        return kExitUsage;
+    }
     std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (const std::string& a : words) {
         if (a == "--help" || a == "-h") {
             out << kUsage;
             return kExitOk;
         }
-        if (a == "--json") {
+        if (a == "--json")
             opts.json = true;
-        } else if (a == "--device" || a.rfind("--device=", 0) == 0) {
-            std::string value;
-            if (a == "--device") {
-                if (i + 1 >= args.size()) {
-                    err << "ovixctl: --device needs a value (usb, sim or unix:PATH)\n";
-                    return kExitUsage;
-                }
-                value = args[++i];
-            } else {
-                value = a.substr(9);
-            }
-            if (!ValidDevice(value)) {
-                err << "ovixctl: unknown device '" << value << "' (use usb, sim or unix:PATH)\n";
-                return kExitUsage;
-            }
-            opts.device = value;
-        } else {
+        else
             rest.push_back(a);
-        }
     }
     if (rest.empty()) {
         err << kUsage;

@@ -1,6 +1,8 @@
 #pragma once
 // ovixctl, the command-line tool: the same engine as the console, no window.
 
+#include "backends/DeviceOption.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -14,7 +16,7 @@ constexpr int kExitUsage = 2;
 
 // Options every command understands, wherever they stand on the line.
 struct CommonOptions {
-    std::string device = "usb";  // usb, sim or unix:PATH
+    LinkOptions link;  // --device, --trace
     bool json = false;
 };
 

@@ -1,14 +1,14 @@
 // ovixctl commands for preset files: show a file as stored, compute the response of its
 // program, push a file to a processor and pull one from it.
 
-#include "app/PresetFile.h"
-#include "app/QamrelDoc.h"
+#include "document/PresetFile.h"
+#include "document/QamrelDoc.h"
 #include "cli/CliSession.h"
 #include "cli/JsonState.h"
 #include "cli/Ovixctl.h"
-#include "model/Scales.h"
+#include "tables/Scales.h"
 
-#include "model/TextField.h"
+#include "tables/TextField.h"
 
 #include <charconv>
 #include <cmath>
@@ -211,7 +211,7 @@ int PresetPush(const std::vector<std::string>& args, const CommonOptions& opts, 
         }
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link.device, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;
@@ -251,7 +251,7 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
         return kExitUsage;
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link.device, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;

@@ -1,6 +1,6 @@
 #include "controls/NumFormat.h"
 
-#include "model/Scales.h"
+#include "tables/Scales.h"
 
 #include <QByteArray>
 

@@ -4,7 +4,7 @@
 #include "controls/NumEdit.h"
 #include "controls/Skin.h"
 #include "controls/UiGlobals.h"
-#include "model/Scales.h"
+#include "tables/Scales.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

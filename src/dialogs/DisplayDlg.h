@@ -4,7 +4,7 @@
 // operating the window below it, and closes itself within one 200 ms tick after the busy
 // flag drops.
 
-#include "link/LinkState.h"
+#include "link/LinkFlags.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -3,7 +3,7 @@
 #include "controls/SN_Edit.h"
 #include "controls/UiGlobals.h"
 #include "controls/XPButton.h"
-#include "model/TextField.h"
+#include "tables/TextField.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // fills the header and the payload and finishes the frame. A record type, index, block or
 // item the processor does not know gives no frame (nullptr).
 
-#include "link/SendData.h"
+#include "protocol/SendData.h"
 #include "model/DeviceImage.h"
 
 #include <memory>

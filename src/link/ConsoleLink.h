@@ -9,7 +9,7 @@
 #include "link/LinkWorker.h"
 #include "link/MessageQueue.h"
 #include "link/UsbTransport.h"
-#include "model/Messages.h"
+#include "tables/Messages.h"
 
 #include <chrono>
 #include <functional>

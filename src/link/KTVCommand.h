@@ -4,12 +4,12 @@
 
 #include "link/CommandBuilder.h"
 #include "link/LinkSink.h"
-#include "link/LinkState.h"
+#include "link/LinkFlags.h"
 #include "link/ReplyCollector.h"
 #include "link/SendDataQueue.h"
 #include "model/DeviceImage.h"
 #include "model/RecordPort.h"
-#include "model/Messages.h"
+#include "tables/Messages.h"
 
 #include <array>
 #include <atomic>

@@ -252,8 +252,11 @@ FramePtr CKTVCommand::NextPendingFrame()
     ModelLock lock(m_model.lock);
     if (m_model.flags.delayMemory.exchange(0) != 0)
         return WriteSystemItem(m_model.image, SYS_DELAY_MEMORY, 0);
-    if (std::optional<PendingGroup> g = Records().NextDirtyGroup())
-        return WriteBlock(m_model.image, g->type, g->index, g->block);
+    if (std::optional<PendingGroup> g = Records().NextDirtyGroup()) {
+        if (g->record == PendingGroup::MusicInput)
+            return WriteBlock(m_model.image, REC_MUSIC, kMusicIndex, g->block);
+        return WriteBlock(m_model.image, REC_OUTPUT, g->channel, g->block);
+    }
     return StatusPoll();
 }
 

@@ -4,7 +4,7 @@
 // The console implements it with queued Qt calls, the command-line tool and the tests
 // with a MessageQueue.
 
-#include "link/HidBackend.h"
+#include "protocol/HidBackend.h"
 
 #include <cstdint>
 #include <string>

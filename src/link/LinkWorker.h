@@ -5,7 +5,7 @@
 
 #include "link/KTVCommand.h"
 #include "link/LinkSink.h"
-#include "link/ManualResetEvent.h"
+#include "link/LinkEvents.h"
 #include "link/UsbTransport.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "link/ReplyCollector.h"
 
-#include "link/Protocol.h"
-#include "model/ByteOrder.h"
+#include "protocol/Protocol.h"
+#include "tables/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,7 +7,7 @@
 // Clear on the window thread never frees a frame the worker is still writing, and the
 // worker removes the head only if it is still the frame that was answered.
 
-#include "link/SendData.h"
+#include "protocol/SendData.h"
 
 #include <deque>
 #include <mutex>

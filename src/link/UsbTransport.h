@@ -3,9 +3,9 @@
 // frames cut into 65-byte reports on the way out, reports fed to the reply collector on the
 // way in, with the link's time limits. Written once over a report-level backend.
 
-#include "link/HidBackend.h"
+#include "protocol/HidBackend.h"
 #include "link/KTVCommand.h"
-#include "link/LinkState.h"
+#include "link/LinkFlags.h"
 
 #include <atomic>
 #include <chrono>

@@ -6,7 +6,7 @@
 // All areas are plain structures of byte arrays (alignment 1, no padding); words are read
 // and written through GetU16/PutU16 only.
 
-#include "model/ByteOrder.h"
+#include "tables/ByteOrder.h"
 
 #include <array>
 #include <atomic>

@@ -7,7 +7,7 @@
 // the way is less than a factor 2 (a lowering is sent at once).
 
 #include "model/DeviceImage.h"
-#include "model/Scales.h"
+#include "tables/Scales.h"
 #include "response/FilterResponse.h"
 #include "response/PixelMap.h"
 

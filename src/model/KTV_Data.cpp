@@ -1,6 +1,5 @@
 #include "model/KTV_Data.h"
 
-#include "link/Protocol.h"
 
 namespace ovix {
 
@@ -77,11 +76,11 @@ std::optional<PendingGroup> CKTV_Data::NextDirtyGroup()
     ProgramImage& prog = m_model.image.current;
     if (m_music.m_levelDirty.exchange(0)) {
         m_music.EncodeLevel(prog.Music());
-        return PendingGroup{REC_MUSIC, kMusicIndex, InputBlock::kLevelItem};
+        return PendingGroup{PendingGroup::MusicInput, 0, InputBlock::kLevelItem};
     }
     if (m_music.m_setting88Dirty.exchange(0)) {
         m_music.EncodeSetting88(prog.Music());
-        return PendingGroup{REC_MUSIC, kMusicIndex, InputBlock::kSettingItem};
+        return PendingGroup{PendingGroup::MusicInput, 0, InputBlock::kSettingItem};
     }
     for (auto& outPtr : m_outputs) {
         CKTV_OutData& out = *outPtr;
@@ -89,11 +88,11 @@ std::optional<PendingGroup> CKTV_Data::NextDirtyGroup()
         OutputBlock& block = prog.outputs[c];
         if (out.m_nameDirty.exchange(0)) {
             out.EncodeName(block);  // a name too long keeps the old bytes
-            return PendingGroup{REC_OUTPUT, c, OutputBlock::kNameItem};
+            return PendingGroup{PendingGroup::Output, c, OutputBlock::kNameItem};
         }
         if (out.m_levelDirty.exchange(0)) {
             out.EncodeLevel(block);
-            return PendingGroup{REC_OUTPUT, c, OutputBlock::kLevelItem};
+            return PendingGroup{PendingGroup::Output, c, OutputBlock::kLevelItem};
         }
         CFilter& hp = out.HighPass();
         CFilter& lp = out.LowPass();
@@ -103,15 +102,15 @@ std::optional<PendingGroup> CKTV_Data::NextDirtyGroup()
             if (lp.Dirty())
                 lp.Step(0);
             out.EncodeCrossover(block);
-            return PendingGroup{REC_OUTPUT, c, OutputBlock::kCrossoverItem};
+            return PendingGroup{PendingGroup::Output, c, OutputBlock::kCrossoverItem};
         }
         if (out.m_mixDirty.exchange(0)) {
             out.EncodeMix(block);
-            return PendingGroup{REC_OUTPUT, c, OutputBlock::kMixItem};
+            return PendingGroup{PendingGroup::Output, c, OutputBlock::kMixItem};
         }
         if (out.m_limiterDirty.exchange(0)) {
             out.EncodeLimiter(block);
-            return PendingGroup{REC_OUTPUT, c, OutputBlock::kLimiterItem};
+            return PendingGroup{PendingGroup::Output, c, OutputBlock::kLimiterItem};
         }
         for (int b = 0; b < kOutputBands; ++b) {
             CFilter& band = out.Band(b);
@@ -119,7 +118,7 @@ std::optional<PendingGroup> CKTV_Data::NextDirtyGroup()
                 continue;
             band.Step(0);
             out.EncodeBand(b, block);
-            return PendingGroup{REC_OUTPUT, c, b};
+            return PendingGroup{PendingGroup::Output, c, b};
         }
     }
     return std::nullopt;

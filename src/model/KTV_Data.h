@@ -5,6 +5,8 @@
 // at a time.
 
 #include "model/KTV_OutData.h"
+#include "model/Effect_Data.h"
+#include "model/MIC_InData.h"
 #include "model/Music_InData.h"
 #include "model/RecordPort.h"
 

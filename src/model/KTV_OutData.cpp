@@ -1,7 +1,7 @@
 #include "model/KTV_OutData.h"
 
 #include "model/KTV_Data.h"
-#include "model/TextField.h"
+#include "tables/TextField.h"
 
 #include <algorithm>
 

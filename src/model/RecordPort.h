@@ -8,11 +8,13 @@
 
 namespace ovix {
 
-// A changed group, already written into the current program: record type, index and the
-// 8-byte block to send.
+// A changed group, already written into the current program: which record (the music
+// input, or output channel 0..5) and which 8-byte block of its image. The link turns it
+// into the frame that carries it.
 struct PendingGroup {
-    int type = 0;
-    int index = 0;
+    enum Record { MusicInput, Output };
+    Record record = Output;
+    int channel = 0;  // the output channel; 0 for the music input
     int block = 0;
 };
 

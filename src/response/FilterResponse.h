@@ -3,7 +3,7 @@
 // crossover filter runs at 96 kHz, evaluated on the unit circle at the 241 grid
 // frequencies. Pure functions; no state beyond a table of evaluation angles built once.
 
-#include "model/Scales.h"
+#include "tables/Scales.h"
 
 #include <array>
 #include <span>

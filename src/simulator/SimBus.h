@@ -4,7 +4,7 @@
 // were added, with the processor's vendor and product id and their own release number.
 // A device opened from the bus keeps its processor alive, so it may outlive the bus.
 
-#include "link/HidBackend.h"
+#include "protocol/HidBackend.h"
 #include "simulator/SimProcessor.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "simulator/SimProcessor.h"
 
-#include "link/SendData.h"
-#include "model/ByteOrder.h"
-#include "model/Scales.h"
+#include "protocol/SendData.h"
+#include "tables/ByteOrder.h"
+#include "tables/Scales.h"
 
 #include <algorithm>
 #include <string>

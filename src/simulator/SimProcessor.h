@@ -9,7 +9,7 @@
 // inject faults, unplug it and look into its memory, so every call is thread-safe: one
 // mutex guards the whole state and a condition variable wakes a waiting read.
 
-#include "link/HidBackend.h"
+#include "protocol/HidBackend.h"
 #include "model/DeviceImage.h"
 
 #include <chrono>

@@ -1,8 +1,8 @@
 // ovixctl's preset and response commands; push and pull run end to end against the
 // process's simulated processor.
 
-#include "app/PresetFile.h"
-#include "model/TextField.h"
+#include "document/PresetFile.h"
+#include "tables/TextField.h"
 #include "cli/Ovixctl.h"
 
 #include <gtest/gtest.h>

@@ -110,14 +110,14 @@ TEST(Startup, RegistrationSwitchesEndTheLine)
         {"-RegServer extra", false}, {"RegServer", false}, {"--device unix:/tmp/x", false}, {"", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(HasRegistrationSwitch(QString::fromLatin1(c.line)), c.match) << c.line;
+        EXPECT_EQ(CQamrelApp::HasRegistrationSwitch(QString::fromLatin1(c.line)), c.match) << c.line;
 }
 
 TEST(Startup, ChineseOnlyForTheChinaLocale)
 {
-    EXPECT_TRUE(IsChineseLocale(QLocale(QLocale::Chinese, QLocale::China)));
-    EXPECT_FALSE(IsChineseLocale(QLocale(QLocale::Chinese, QLocale::Taiwan)));
-    EXPECT_FALSE(IsChineseLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
+    EXPECT_TRUE(CQamrelApp::IsChineseLocale(QLocale(QLocale::Chinese, QLocale::China)));
+    EXPECT_FALSE(CQamrelApp::IsChineseLocale(QLocale(QLocale::Chinese, QLocale::Taiwan)));
+    EXPECT_FALSE(CQamrelApp::IsChineseLocale(QLocale(QLocale::English, QLocale::UnitedStates)));
 }
 
 TEST(Startup, RegistrationSwitchesOpenNoWindow)

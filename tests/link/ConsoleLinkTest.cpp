@@ -1,6 +1,7 @@
 // The real link — worker, transport, reply parser, connection logic — against the simulated
 // processor. A failing test prints the frames the processor saw, in hex.
 
+#include "backends/DeviceOption.h"
 #include "link/ConsoleLink.h"
 #include "model/KTV_Data.h"
 #include "simulator/SimBus.h"

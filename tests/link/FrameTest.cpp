@@ -1,5 +1,5 @@
 #include "link/CommandBuilder.h"
-#include "link/SendData.h"
+#include "protocol/SendData.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "model/KTV_Data.h"
 
-#include "link/Protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +49,8 @@ TEST_F(Records, RisingFrequencyGlidesInOctavesLoweringGoesAtOnce)
     auto sends = [&] {
         std::vector<int> sent;
         while (auto g = records->NextDirtyGroup()) {
-            EXPECT_EQ(g->type, REC_OUTPUT);
-            EXPECT_EQ(g->index, 2);
+            EXPECT_EQ(g->record, PendingGroup::Output);
+            EXPECT_EQ(g->channel, 2);
             EXPECT_EQ(g->block, 7);
             sent.push_back(model->image.current.outputs[2].bands[7].Freq());
         }
@@ -99,8 +98,8 @@ TEST_F(Records, LinkedGainCopiesTheLevelGroupButNotDelayOrSoundOn)
 
     auto groups = Drain();
     ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].index, 0);
-    EXPECT_EQ(groups[1].index, 2);
+    EXPECT_EQ(groups[0].channel, 0);
+    EXPECT_EQ(groups[1].channel, 2);
     for (int c : {0, 2}) {
         EXPECT_EQ(model->image.current.outputs[c].Gain(), 0) << "gain word 0 while off, channel " << c;
         EXPECT_EQ(model->image.current.outputs[c].geqMode, 1);
@@ -225,11 +224,12 @@ TEST_F(Records, WorkerOrderMusicThenEachChannelsGroupsThenItsFirstBand)
     records->Out(1).SetName("Left");
     records->Out(0).SetDelay(5);
     records->Music().SetSelector(1);
+    // (channel, block), the music input as channel -1
     std::vector<std::pair<int, int>> got;
     for (const PendingGroup& g : Drain())
-        got.push_back({g.index, g.block});
+        got.push_back({g.record == PendingGroup::MusicInput ? -1 : g.channel, g.block});
     const std::vector<std::pair<int, int>> expected{
-        {2, 9}, {0, 31}, {1, 36}, {1, 31}, {1, 32}, {1, 35}, {1, 2}, {1, 9}};
+        {-1, 9}, {0, 31}, {1, 36}, {1, 31}, {1, 32}, {1, 35}, {1, 2}, {1, 9}};
     EXPECT_EQ(got, expected);
     EXPECT_EQ(model->image.current.Music().Selector(), 1);
     EXPECT_EQ(model->image.current.outputs[1].crossover.LowPassSlope(), 4);

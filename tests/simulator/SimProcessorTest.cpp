@@ -2,7 +2,7 @@
 
 #include "SimWire.h"
 #include "link/CommandBuilder.h"
-#include "model/Scales.h"
+#include "tables/Scales.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

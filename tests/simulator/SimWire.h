@@ -2,9 +2,9 @@
 // The host end of a simulated processor for tests: writes console frames as reports and
 // reads one reply frame back, checking its framing on the way.
 
-#include "link/HidBackend.h"
-#include "link/SendData.h"
-#include "model/ByteOrder.h"
+#include "protocol/HidBackend.h"
+#include "protocol/SendData.h"
+#include "tables/ByteOrder.h"
 #include "simulator/SimProcessor.h"
 
 #include <gtest/gtest.h>

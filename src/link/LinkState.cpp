@@ -1,8 +1,0 @@
-#include "link/LinkState.h"
-
-namespace ovix {
-
-LinkFlags g_linkFlags;
-std::recursive_mutex g_csLink;
-
-} // namespace ovix
