@@ -91,10 +91,10 @@ std::vector<std::string> CConsoleLink::Candidates()
 
 void CConsoleLink::ToggleConnection()
 {
+    if (m_bDisconnecting)
+        return;  // the processor is being let go already
     if (m_bConnected) {
-        m_worker.StopLink();
-        std::this_thread::sleep_for(m_disconnectPause);
-        DisconnectUsb();
+        StopThenDisconnect({});
         return;
     }
     const std::vector<std::string> candidates = Candidates();
@@ -135,8 +135,32 @@ bool CConsoleLink::ConnectTo(const std::string& path)
     return true;
 }
 
+void CConsoleLink::StopThenDisconnect(std::function<void()> then)
+{
+    m_worker.StopLink();
+    if (m_disconnectPause.count() <= 0) {
+        DisconnectUsb();
+        if (then)
+            then();
+        return;
+    }
+    // The processor is given a moment after the last exchange before it is closed; the
+    // window thread does not wait for it, it comes back when the moment is over.
+    m_bDisconnecting = true;
+    const unsigned seq = ++m_disconnectSeq;
+    m_ui.After(m_disconnectPause, [this, seq, then = std::move(then)] {
+        if (seq != m_disconnectSeq || !m_bDisconnecting)
+            return;
+        m_bDisconnecting = false;
+        DisconnectUsb();
+        if (then)
+            then();
+    });
+}
+
 void CConsoleLink::DisconnectUsb()
 {
+    m_bDisconnecting = false;
     m_transport.CloseDevice();
     m_bConnected = false;
     m_flags.busy = 0;
@@ -178,14 +202,13 @@ void CConsoleLink::OnVersion()
 
 void CConsoleLink::OnLinkLost()
 {
-    if (!m_bConnected)
+    if (!m_bConnected || m_bDisconnecting)
         return;
-    m_worker.StopLink();
-    std::this_thread::sleep_for(m_disconnectPause);
     m_flags.firmwareMode = 0;
-    DisconnectUsb();
-    m_command.Clear();
-    m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+    StopThenDisconnect([this] {
+        m_command.Clear();
+        m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+    });
 }
 
 void CConsoleLink::OnDeviceFault()

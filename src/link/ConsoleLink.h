@@ -64,6 +64,10 @@ public:
     void ToggleConnection();
     bool ConnectTo(const std::string& path);
     void DisconnectUsb();
+    // Stops the worker and, after the disconnect pause (at once when it is zero), closes
+    // the processor and runs `then`, without blocking the window thread.
+    void StopThenDisconnect(std::function<void()> then);
+    bool IsDisconnecting() const { return m_bDisconnecting; }
     void OnVersion();
     void OnLinkLost();
     void OnDeviceFault();
@@ -113,6 +117,8 @@ private:
     CLinkWorker m_worker;
     std::unique_ptr<IWatchHandle> m_watch;
     std::chrono::milliseconds m_disconnectPause{500};
+    bool m_bDisconnecting = false;  // stopped, waiting out the pause before closing
+    unsigned m_disconnectSeq = 0;
     int m_layoutVariant = 0;
     int m_batchesCompleted = 0;
     std::weak_ptr<CSendData> m_delayMemoryFrame;

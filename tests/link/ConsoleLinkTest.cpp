@@ -475,3 +475,19 @@ TEST(UnixLink, ConnectsToAnEmulatorBehindASocket)
         link.ToggleConnection();
     }
 }
+
+TEST_F(SimLink, DisconnectingNeverWaitsOnTheWindowThread)
+{
+    AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    link->SetDisconnectPause(300ms);
+    link->ToggleConnection();
+    // the click has returned without waiting out the pause: the processor is still open
+    EXPECT_TRUE(link->IsDisconnecting());
+    EXPECT_EQ(ui->look, ConnectLook::Connected) << "closed only after the pause";
+    link->ToggleConnection();  // a second click while letting go changes nothing
+    ASSERT_TRUE(PumpUntil([this] { return ui->look == ConnectLook::Disconnected; }, 5s));
+    EXPECT_FALSE(link->IsDisconnecting());
+    PumpFor(500ms);
+    EXPECT_EQ(ui->look, ConnectLook::Disconnected) << "the second click did not reconnect";
+}
