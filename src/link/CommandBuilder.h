@@ -15,12 +15,12 @@ namespace ovix {
 int RecordSize(int type);
 int RecordOffset(int type, int index);
 
-// Rule L: output bands, the crossover and the mix items of a linked channel carry link
-// flag 1; the level item, the items above 33 and other records carry 0.
+// The link flag of a block write: output bands, the crossover and the mix items of a
+// linked channel carry 1; the level item, the items above 33 and other records carry 0.
 std::uint8_t BlockLinkFlag(const DeviceImage& img, int type, int index, int block);
 
-// Rule R: a read of stored program p into the live image (a recall) has block byte 0;
-// every other read carries STORED_MARKER.
+// The block byte of a read: a read of stored program p into the live image (a recall)
+// has 0; every other read carries STORED_MARKER.
 std::uint8_t ReadBlockByte(int program, bool recallIntoLive);
 
 // Eight bytes of the live record at block * 8.

@@ -90,7 +90,7 @@ TEST_P(Builders, HeaderAndPayloadSource)
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, Builders,
     ::testing::Values(
-        // WriteBlock: rule L gives the flag to bands, crossover and mix of a linked channel
+        // WriteBlock: bands, crossover and mix of a linked channel carry the link flag
         BuilderCase{"WriteBlockOutputBand0Linked", [](auto& i) { return WriteBlock(i, REC_OUTPUT, 0, 0); },
                     0xA1, 0, 4, 0, 0, 1, 8, Source::Live, 0, 408},
         BuilderCase{"WriteBlockOutputBand30Linked", [](auto& i) { return WriteBlock(i, REC_OUTPUT, 1, 30); },
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                     0xA1, 4, 2, 0, 0, 0, 96, Source::Stored, 4, 32},
         BuilderCase{"WriteRecordEffectPreset", [](auto& i) { return WriteRecord(i, 25, REC_EFFECT, 0, false, false); },
                     0xA1, 25, 2, 0, 0, 0, 96, Source::Preset, 25, 16},
-        // ReadRecord: rule R
+        // ReadRecord: a recall into the live image has block byte 0, other reads the marker
         BuilderCase{"ReadRecordLive", [](auto&) { return ReadRecord(0, REC_OUTPUT, 3, false); },
                     0xA2, 0, 4, 3, 0x77, 0, 8, Source::None, 0, 0},
         BuilderCase{"ReadRecordLiveRecallStillMarked", [](auto&) { return ReadRecord(0, REC_OUTPUT, 3, true); },
