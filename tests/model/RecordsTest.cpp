@@ -277,3 +277,62 @@ TEST_F(Records, ChannelCurvesFollowTheirFilters)
     records->Out(0).RefreshCurve();
     EXPECT_EQ(records->Out(0).Eq().Curve()[136].y, 10);
 }
+
+TEST_F(Records, GroupBypassedBandIsStoredAtZeroDb)
+{
+    records->Out(0).Band(5).SetGainCode(260);  // +6 dB
+    records->Out(0).SetGroupBypass(true);
+    records->StoreOutputIntoProgram(0);
+    EXPECT_EQ(model->image.current.outputs[0].bands[5].GainWord(), 600) << "stored as 0 dB while bypassed";
+    records->Out(0).SetGroupBypass(false);
+    records->StoreOutputIntoProgram(0);
+    EXPECT_EQ(model->image.current.outputs[0].bands[5].GainWord(), 660) << "restored: the real gain again";
+}
+
+TEST_F(Records, GainOffSendsGainWordZero)
+{
+    Sync();
+    records->Out(3).SetGain(30);
+    records->Out(3).SetGainOff(1);
+    const auto groups = Drain();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].channel, 3);
+    EXPECT_EQ(groups[0].block, OutputBlock::kLevelItem);
+    EXPECT_EQ(model->image.current.outputs[3].Gain(), 0);
+    EXPECT_EQ(records->Out(3).Gain(), 30) << "the gain itself is kept for switching back on";
+}
+
+TEST_F(Records, BandwidthChangeWhileSyncedSendsTheBand)
+{
+    Sync();
+    records->Out(1).Band(5).SetBandwidthIndex(40);
+    const auto groups = Drain();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].record, PendingGroup::Output);
+    EXPECT_EQ(groups[0].channel, 1);
+    EXPECT_EQ(groups[0].block, 5);
+    EXPECT_EQ(model->image.current.outputs[1].bands[5].BandwidthIndex(), 40);
+}
+
+TEST_F(Records, LinkedGainMarksTheCleanPartnersLevelGroup)
+{
+    model->image.linkTable.group = {0, 1, 0, 3, 4, 5};  // channel 2 linked to channel 0
+    Sync();
+    records->Out(0).SetGain(45);  // channel 2 has no change of its own
+    const auto groups = Drain();
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].channel, 0);
+    EXPECT_EQ(groups[1].channel, 2);
+    EXPECT_EQ(groups[1].block, OutputBlock::kLevelItem);
+    EXPECT_EQ(model->image.current.outputs[2].Gain(), 45);
+}
+
+TEST_F(Records, LinkedLimiterReleaseReachesThePartner)
+{
+    model->image.linkTable.group = {0, 1, 0, 3, 4, 5};
+    Sync();
+    records->Out(0).SetLimRelease(9);
+    EXPECT_EQ(records->Out(2).LimRelease(), 9);
+    Drain();
+    EXPECT_EQ(model->image.current.outputs[2].limRelease, 9);
+}

@@ -161,6 +161,23 @@ TEST(FilterResponse, PeakingBandPeaksAtItsGainOnTheGridFrequency)
         << "the centre snaps to the nearest grid frequency";
 }
 
+TEST(FilterResponse, PeakingBellWidthUsesLnTwoTimesTheBandwidth)
+{
+    // The section written out from its definition: f0 on the grid, w0 = f0 * 2 pi / 96000 as
+    // the processor rounds it, alpha = sin w0 * sinh(ln 2 * N * w0 / sin w0).
+    const double f0 = FreqGrid[k1000Hz];
+    const double a = std::pow(10.0, 6.0 / 40.0);
+    const double w0 = f0 * 6.544985e-05;
+    const double alpha = std::sin(w0) * std::sinh(0.69314718 * 1.0 * w0 / std::sin(w0));
+    const double c = -2.0 * std::cos(w0);
+    const Sections expected{Biquad{1.0 + alpha * a, c, 1.0 - alpha * a, 1.0 + alpha / a, c, 1.0 - alpha / a}};
+    const Response r = ResponseOf(Band(kPeaking, 1000, 6.0, 1.0));
+    for (int i : {k1000Hz - 12, k1000Hz + 12, k1000Hz + 24}) {
+        const double omega = FreqGrid[i] * 6.2831852 / 96000.0;
+        EXPECT_NEAR(r[i], ComplexLevelDb(expected, omega), kTolDb) << FreqGrid[i] << " Hz";
+    }
+}
+
 TEST(FilterResponse, BoostAndCutOfTheSameBandCancel)
 {
     for (int kind : {kPeaking, kLowShelf, kHighShelf})
