@@ -87,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"FourSyncThenStart", {0x7D, 0x7D, 0x7D, 0x7D, 0xEE}, true},
                       StartCase{"LoneStartByte", {0x00, 0x13, 0xEE}, true},
                       StartCase{"TwoSyncThenOther", {0x7D, 0x7D, 0x41}, false},
+                      StartCase{"FourSyncThenOther", {0x7D, 0x7D, 0x7D, 0x7D, 0x41}, false},
                       StartCase{"NoStart", {0x00, 0x00}, false}),
     [](const auto& info) { return info.param.name; });
 
