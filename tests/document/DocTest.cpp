@@ -158,3 +158,14 @@ TEST_F(Doc, AllProgramsWhileDisconnected)
     EXPECT_EQ(doc->Records().Out(2).Gain(), 44);
     EXPECT_EQ(model->image.delayMemory.current, 3) << "the set index is limited to 3";
 }
+
+TEST_F(Doc, AllProgramsFileMarksTheCurrentProgramsMusicInputOn)
+{
+    host.m_bConnected = true;  // the programs are only requested; the file is written from the image
+    doc->Records().Music().SetOn(0);
+    ASSERT_TRUE(doc->SaveAllPrograms(Path("all")).ok);
+    ASSERT_TRUE(doc->WriteAllProgramsFile().ok);
+    const auto bytes = ReadBytes("all.qxaa");
+    ASSERT_EQ(bytes.size(), 20u + 21u * 2184u + 50u);
+    EXPECT_EQ(bytes[20 + 20 * 2184 + 371], 1) << "byte 371 of the current program";
+}

@@ -397,6 +397,28 @@ TEST_F(SimLink, ProcessorWithAnotherReleaseNumberIsIgnored)
     EXPECT_FALSE(link->IsConnected());
 }
 
+TEST_F(SimLink, ConnectCopiesTheLiveDelaysIntoTheCurrentSetOnly)
+{
+    auto& proc = AddSim();
+    proc.Edit([](DeviceImage& m) {
+        m.delayMemory.current = 2;
+        for (int ch = 0; ch < kOutputChannels; ++ch) {
+            m.current.outputs[ch].SetDelay(std::uint16_t(10 + ch));
+            m.delayMemory.SetDelay(0, ch, std::uint16_t(200 + ch));
+            m.delayMemory.SetDelay(2, ch, std::uint16_t(300 + ch));
+        }
+    });
+    ASSERT_TRUE(ConnectAndSync());
+    const DelayMemory& mine = model->image.delayMemory;
+    const DelayMemory theirs = proc.Memory().delayMemory;
+    for (int ch = 0; ch < kOutputChannels; ++ch) {
+        EXPECT_EQ(mine.Delay(2, ch), 10 + ch) << "set 2 holds the live delay, channel " << ch;
+        EXPECT_EQ(mine.Delay(0, ch), 200 + ch) << "set 0 is untouched, channel " << ch;
+        EXPECT_EQ(theirs.Delay(2, ch), 10 + ch) << "on the processor too, channel " << ch;
+        EXPECT_EQ(theirs.Delay(0, ch), 200 + ch) << "on the processor too, channel " << ch;
+    }
+}
+
 // The unix:PATH contract end to end: the simulated processor behind a Unix-domain socket,
 // as an external emulator would serve it, and the real link connecting through it.
 TEST(UnixLink, ConnectsToAnEmulatorBehindASocket)
