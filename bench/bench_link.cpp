@@ -4,6 +4,7 @@
 // costs. Measured, not asserted.
 
 #include "link/ConsoleLink.h"
+#include "link/NullConsoleUi.h"
 #include "simulator/SimBus.h"
 
 #include <benchmark/benchmark.h>
@@ -17,14 +18,9 @@ namespace {
 using namespace ovix;
 using namespace std::chrono_literals;
 
-class QuietUi final : public IConsoleUi {
+class QuietUi final : public NullConsoleUi {
 public:
     explicit QuietUi(MessageQueue& q) : m_queue(q) {}
-    void ShowMessage(const UiText&, MessageStyle) override {}
-    void SetConnectLook(ConnectLook) override {}
-    int ChooseDevice(const std::vector<std::string>&) override { return -1; }
-    void OpenDataLoadingWindow() override {}
-    void CloseDataLoadingWindow() override {}
     void After(std::chrono::milliseconds d, std::function<void()> fn) override { m_queue.After(d, std::move(fn)); }
 
 private:

@@ -60,13 +60,17 @@ int CQamrelApp::Run(int argc, char** argv)
         std::fprintf(stderr, "ovix: %s\n", options.error.c_str());
         return 2;
     }
-    std::shared_ptr<IHidBackend> backend = MakeBackend(options.link.device);
+    LinkOptions link = options.link;
+    if (!OpenLinkTrace(link)) {
+        std::fprintf(stderr, "ovix: cannot open trace file '%s'\n", link.trace.c_str());
+        return 2;
+    }
+    std::shared_ptr<IHidBackend> backend = MakeBackend(link);
 
     FixDotsPerInch();
     QApplication app(argc, argv);
     app.setApplicationName(g_strAppTitle);
     const bool systemChinese = IsChineseLocale(QLocale::system());
-    g_bChineseUi = systemChinese;
 
     auto model = std::make_unique<ParameterModel>();
     ResetImage(model->image);

@@ -3,6 +3,7 @@
 #include "controls/CMsgBox.h"
 #include "controls/Skin.h"
 #include "controls/UiGlobals.h"
+#include "controls/UiLanguage.h"
 #include "controls/XPButton.h"
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/VersionDlg.h"
@@ -19,55 +20,58 @@ namespace ovix {
 
 namespace {
 
-// The console's regions on its 1278 x 718 background.
+// The console's regions on its 1278 x 718 background, with their captions (English source
+// texts, translated when painted).
 struct Region {
     QRect rect;
-    const char* en;
-    const char* zh;
+    const char* caption;
 };
 
 constexpr int kTitleHeight = 44;
 
 const Region kRegions[] = {
-    {{8, 52, 92, 350}, "Volume", "音量"},
-    {{480, 52, 530, 350}, "", ""},  // response graph
-    {{1016, 52, 120, 174}, "High-pass filter", "高通滤波器"},
-    {{1016, 230, 120, 172}, "Low-pass filter", "低通滤波器"},
-    {{1142, 52, 128, 112}, "", ""},  // link toggles
-    {{1142, 170, 128, 190}, "", ""},  // car picture with the speaker map
-    {{1142, 366, 128, 36}, "Unit", "单位"},
-    {{8, 410, 1262, 300}, "", ""},  // equaliser editor
+    {{8, 52, 92, 350}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Volume")},
+    {{480, 52, 530, 350}, ""},  // response graph
+    {{1016, 52, 120, 174}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "High-pass filter")},
+    {{1016, 230, 120, 172}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Low-pass filter")},
+    {{1142, 52, 128, 112}, ""},   // link toggles
+    {{1142, 170, 128, 190}, ""},  // car picture with the speaker map
+    {{1142, 366, 128, 36}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Unit")},
+    {{8, 410, 1262, 300}, ""},  // equaliser editor
 };
 
 const char* const kStripEn[kOutputChannels] = {"CH1", "CH2", "CH3", "CH4", "CH5", "CH6"};
 // where each channel plays, under the strip's caption
-const char* const kPlaceEn[kOutputChannels] = {"Front L", "Front R", "Rear L", "Rear R", "Sub L", "Sub R"};
-const char* const kPlaceZh[kOutputChannels] = {"前左", "前右", "后左", "后右", "低音左", "低音右"};
+const char* const kPlace[kOutputChannels] = {
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Front L"), QT_TRANSLATE_NOOP("ovix::CQamrelView", "Front R"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Rear L"),  QT_TRANSLATE_NOOP("ovix::CQamrelView", "Rear R"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Sub L"),   QT_TRANSLATE_NOOP("ovix::CQamrelView", "Sub R"),
+};
 
 QRect StripRect(int channel) { return {106 + channel * 62, 52, 58, 350}; }
 
 struct Caption {
     QPoint at;
-    const char* en;
-    const char* zh;
+    const char* text;
+    bool translated;  // false: the same in every language
 };
 
 // Captions inside the regions.
 const Caption kCaptions[] = {
-    {{1150, 70}, "Group&Front", "组合&前置"},
-    {{1150, 104}, "Group&Rear", "组合&后置"},
-    {{1150, 138}, "Group&Sub", "组合&低音"},
-    {{1024, 100}, "Type", "类型"},
-    {{1024, 140}, "Freq", "频率"},
-    {{1024, 180}, "Oct", "斜率"},
-    {{1024, 278}, "Type", "类型"},
-    {{1024, 318}, "Freq", "频率"},
-    {{1024, 358}, "Oct", "斜率"},
-    {{16, 440}, "ID", "序号"},
-    {{16, 480}, "Work", "工作"},
-    {{16, 600}, "Freq", "频率"},
-    {{16, 640}, "Q", "Q"},
-    {{16, 680}, "dB", "dB"},
+    {{1150, 70}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Front"), true},
+    {{1150, 104}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Rear"), true},
+    {{1150, 138}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Sub"), true},
+    {{1024, 100}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Type"), true},
+    {{1024, 140}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
+    {{1024, 180}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Oct"), true},
+    {{1024, 278}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Type"), true},
+    {{1024, 318}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
+    {{1024, 358}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Oct"), true},
+    {{16, 440}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "ID"), true},
+    {{16, 480}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Work"), true},
+    {{16, 600}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
+    {{16, 640}, "Q", false},
+    {{16, 680}, "dB", false},
 };
 
 } // namespace
@@ -115,13 +119,15 @@ void CQamrelView::InitialUpdate()
     m_settings.firmwarePattern = QDir::toNativeSeparators(data + QStringLiteral("*.bin"));
 
     m_store.LoadSettings(m_settings);
+    UiLanguage language;
     if (m_settings.language.isEmpty()) {
-        m_settings.language = m_options.systemChinese ? QStringLiteral("Chinese") : QStringLiteral("English");
-        g_bChineseUi = m_options.systemChinese;
+        language = m_options.systemChinese ? UiLanguage::Chinese : UiLanguage::English;
+        m_settings.language = LanguageWord(language);
         m_store.SaveSettings(m_settings);
     } else {
-        g_bChineseUi = m_settings.language == QStringLiteral("Chinese");
+        language = LanguageFromWord(m_settings.language);
     }
+    SetUiLanguage(language);
 
     SetUpControls();
     ApplyLanguage();
@@ -144,17 +150,16 @@ void CQamrelView::SetUpControls()
 
     m_about = new XPButton(this);
     m_about->setGeometry(1016, 6, 100, 32);
-    m_about->SetTexts(QStringLiteral("About"), QStringLiteral("关于"));
     connect(m_about, &QAbstractButton::clicked, this, &CQamrelView::OnAbout);
 
     m_minimise = new XPButton(this);
     m_minimise->setGeometry(1180, 6, 40, 32);
-    m_minimise->SetTexts(QStringLiteral("–"), QStringLiteral("–"));
+    m_minimise->SetCaption(QStringLiteral("–"));
     connect(m_minimise, &QAbstractButton::clicked, this, &CQamrelView::minimiseRequested);
 
     m_close = new XPButton(this);
     m_close->setGeometry(1226, 6, 40, 32);
-    m_close->SetTexts(QStringLiteral("×"), QStringLiteral("×"));
+    m_close->SetCaption(QStringLiteral("×"));
     connect(m_close, &QAbstractButton::clicked, this, [this] {
         StopLink();  // the worker goes before the window does
         emit closeRequested();
@@ -164,20 +169,30 @@ void CQamrelView::SetUpControls()
 
 void CQamrelView::ApplyLanguage()
 {
-    g_strLanguage = g_bChineseUi ? QStringLiteral("Chinese") : QStringLiteral("English");
-    m_settings.language = g_strLanguage;
-    for (XPButton* b : {m_connect, m_about, m_minimise, m_close})
-        if (b)
-            b->ApplyLanguage();
-    UpdateConnectText();
+    m_settings.language = LanguageWord(CurrentUiLanguage());
+    RetranslateUi();
     update();
     SaveSettings();
 }
 
 void CQamrelView::ToggleLanguage()
 {
-    g_bChineseUi = !g_bChineseUi;
+    SetUiLanguage(CurrentUiLanguage() == UiLanguage::Chinese ? UiLanguage::English : UiLanguage::Chinese);
     ApplyLanguage();
+}
+
+void CQamrelView::RetranslateUi()
+{
+    if (m_about)
+        m_about->SetCaption(tr("About"));
+    UpdateConnectText();
+}
+
+void CQamrelView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        RetranslateUi();  // the painted captions follow with the repaint Qt schedules
 }
 
 void CQamrelView::SaveSettings()
@@ -193,13 +208,10 @@ void CQamrelView::UpdateConnectText()
         return;
     const bool connected = m_link->IsConnected();
     if (connected)
-        m_connect->SetTexts(m_connectHover ? QStringLiteral("Disconnect") : QStringLiteral("Connected"),
-                            m_connectHover ? QStringLiteral("断开") : QStringLiteral("已连接"));
+        m_connect->SetCaption(m_connectHover ? tr("Disconnect") : tr("Connected"));
     else
-        m_connect->SetTexts(m_connectHover ? QStringLiteral("Connect...") : QStringLiteral("Not connect"),
-                            m_connectHover ? QStringLiteral("连接...") : QStringLiteral("未连接"));
+        m_connect->SetCaption(m_connectHover ? tr("Connect...") : tr("Not connect"));
     m_connect->SetLit(connected);
-    m_connect->ApplyLanguage();
 }
 
 QString CQamrelView::ConnectText() const
@@ -230,9 +242,9 @@ void CQamrelView::OnAbout()
     dlg.exec();
 }
 
-void CQamrelView::ShowMessage(const UiText& text, MessageStyle style)
+void CQamrelView::ShowMessage(const UiMessage& message, MessageStyle style)
 {
-    const QString shown = QString::fromStdString(text.Get(g_bChineseUi));
+    const QString shown = MessageText(message);
     m_messages << shown;
     if (m_messageHook) {
         m_messageHook(shown, style);
@@ -297,7 +309,7 @@ void CQamrelView::ProgramsLoaded()
 {
     const DocResult r = m_doc->WriteAllProgramsFile();
     if (r.message)
-        ShowMessage(UiText(*r.message), MessageStyle::Modal);
+        ShowMessage(*r.message, MessageStyle::Modal);
 }
 
 void CQamrelView::paintEvent(QPaintEvent*)
@@ -318,18 +330,18 @@ void CQamrelView::paintEvent(QPaintEvent*)
     }
 
     for (const Region& r : kRegions)
-        Skin::PaintPanel(p, r.rect, Tr(r.en, r.zh));
+        Skin::PaintPanel(p, r.rect, *r.caption ? tr(r.caption) : QString());
     for (int c = 0; c < kOutputChannels; ++c) {
         const QRect strip = StripRect(c);
         Skin::PaintPanel(p, strip, QString::fromLatin1(kStripEn[c]));
         p.setPen(Skin::TextDim());
         p.setFont(UiFont(12));
-        p.drawText(QRect(strip.left(), strip.top() + 28, strip.width(), 18), Qt::AlignCenter, Tr(kPlaceEn[c], kPlaceZh[c]));
+        p.drawText(QRect(strip.left(), strip.top() + 28, strip.width(), 18), Qt::AlignCenter, tr(kPlace[c]));
     }
     p.setFont(UiFont(13));
     p.setPen(Skin::Text());
     for (const Caption& c : kCaptions)
-        p.drawText(c.at, Tr(c.en, c.zh));
+        p.drawText(c.at, c.translated ? tr(c.text) : QString::fromLatin1(c.text));
 }
 
 void CQamrelView::mousePressEvent(QMouseEvent* event)

@@ -41,6 +41,8 @@ public:
     // device notices, and the first connection attempt once the window is on screen.
     void InitialUpdate();
 
+    // Keeps the language of the moment in the settings (saved at once) and re-texts the
+    // console; ToggleLanguage switches to the other language first.
     void ApplyLanguage();
     void ToggleLanguage();
 
@@ -65,7 +67,7 @@ public:
     std::function<int(const std::vector<std::string>&)> m_chooseDeviceHook;
 
     // IConsoleUi
-    void ShowMessage(const UiText& text, MessageStyle style) override;
+    void ShowMessage(const UiMessage& message, MessageStyle style) override;
     void SetConnectLook(ConnectLook look) override;
     int ChooseDevice(const std::vector<std::string>& entries) override;
     void OpenDataLoadingWindow() override;
@@ -85,11 +87,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void PumpLink();
     void SetUpControls();
     void UpdateConnectText();
+    void RetranslateUi();
     void SaveSettings();
 
     ParameterModel& m_model;

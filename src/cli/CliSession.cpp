@@ -32,7 +32,7 @@ bool CliSession::ReportFailure(std::ostream& err)
     else if (!m_link->IsConnected())
         err << "incompatible device\n";  // another family of processor: the console leaves it silently
     else
-        err << kMsgConnectionFailure.en << " (no answer in time)\n";
+        err << EnglishText(kMsgConnectionFailure) << " (no answer in time)\n";
     return false;
 }
 
@@ -54,17 +54,17 @@ bool CliSession::ConnectAndRead(std::ostream& err)
     if (!m_link->IsConnected()) {
         switch (transport.LastOpenError()) {
         case OpenError::Busy:
-            err << kMsgCannotOpen.en << " (the processor is in use by another program)\n";
+            err << EnglishText(kMsgCannotOpen) << " (the processor is in use by another program)\n";
             break;
         case OpenError::NoPermission:
             err << "The processor cannot be opened: permission denied. Install the udev rule "
                    "(packaging/70-ovix.rules, see README) and replug it.\n";
             break;
         case OpenError::NotFound:
-            err << kMsgNoConnection.en << '\n';
+            err << EnglishText(kMsgNoConnection) << '\n';
             break;
         default:
-            err << kMsgCannotOpen.en << '\n';
+            err << EnglishText(kMsgCannotOpen) << '\n';
             break;
         }
         return false;

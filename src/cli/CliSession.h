@@ -4,6 +4,7 @@
 // shown.
 
 #include "link/ConsoleLink.h"
+#include "link/NullConsoleUi.h"
 #include "link/MessageQueue.h"
 #include "document/QamrelDoc.h"
 
@@ -15,14 +16,10 @@
 
 namespace ovix::cli {
 
-class CliUi final : public IConsoleUi {
+class CliUi final : public NullConsoleUi {
 public:
     explicit CliUi(MessageQueue& queue) : m_queue(queue) {}
-    void ShowMessage(const UiText& text, MessageStyle) override { m_message = text.en; }
-    void SetConnectLook(ConnectLook) override {}
-    int ChooseDevice(const std::vector<std::string>&) override { return -1; }
-    void OpenDataLoadingWindow() override {}
-    void CloseDataLoadingWindow() override {}
+    void ShowMessage(const UiMessage& message, MessageStyle) override { m_message = EnglishText(message); }
     void After(std::chrono::milliseconds delay, std::function<void()> fn) override
     {
         m_queue.After(delay, std::move(fn));

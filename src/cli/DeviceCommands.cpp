@@ -26,7 +26,7 @@ int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& op
     }
     CUsbTransport& transport = session.Link().Transport();
     if (!transport.ListDevices()) {
-        err << kMsgNoConnection.en << '\n';
+        err << EnglishText(kMsgNoConnection) << '\n';
         return kExitFailure;
     }
     const auto devices = transport.Devices();

@@ -49,7 +49,7 @@ FileKind KindOf(const std::string& path)
 
 void PrintReadError(FileKind kind, std::ostream& err)
 {
-    err << (kind == FileKind::All ? kMsgReadAllError.en : kMsgReadSingleError.en) << '\n';
+    err << EnglishText(kind == FileKind::All ? kMsgReadAllError : kMsgReadSingleError) << '\n';
 }
 
 // The program a file carries as it is stored; false (and the message printed) for a bad file.
@@ -220,7 +220,7 @@ int PresetPush(const std::vector<std::string>& args, const CommonOptions& opts, 
     const DocResult r = kind == FileKind::All ? session.Doc().LoadAllPrograms(path)
                                               : session.Doc().LoadSingleProgram(path);
     if (!r.ok) {
-        err << (r.message ? r.message->en : "the file could not be loaded") << '\n';
+        err << (r.message ? EnglishText(*r.message) : "the file could not be loaded") << '\n';
         return kExitFailure;
     }
     FramePtr delayFrame = session.Doc().LastDelayMemoryFrame();
@@ -270,11 +270,11 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
     }
     session.Disconnect();
     if (!r.ok) {
-        err << (r.message ? r.message->en : kMsgConnectionFailure.en) << '\n';
+        err << EnglishText(r.message ? *r.message : kMsgConnectionFailure) << '\n';
         return kExitFailure;
     }
     if (r.message)
-        err << r.message->en << '\n';  // a name that did not fit; the file is written
+        err << EnglishText(*r.message) << '\n';  // a name that did not fit; the file is written
     out << "pulled " << path << '\n';
     return kExitOk;
 }

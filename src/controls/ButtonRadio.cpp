@@ -1,6 +1,7 @@
 #include "controls/ButtonRadio.h"
 
 #include "controls/Skin.h"
+#include "controls/UiGlobals.h"
 
 namespace ovix {
 
@@ -14,10 +15,11 @@ ButtonRadio::ButtonRadio(QWidget* parent)
     SetTextColour(Skin::Text());
 }
 
-void ButtonRadio::SetTexts(const QString& en, const QString& zh)
+void ButtonRadio::SetCaption(const QString& text)
 {
-    m_texts = {en, zh};
-    ApplyLanguage();
+    QString shown = text;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    setText(shown);
 }
 
 void ButtonRadio::SetTextColour(const QColor& c)
@@ -27,14 +29,6 @@ void ButtonRadio::SetTextColour(const QColor& c)
     pal.setColor(QPalette::ButtonText, c);
     pal.setColor(QPalette::Window, Qt::transparent);
     setPalette(pal);
-}
-
-void ButtonRadio::ApplyLanguage()
-{
-    // The caption is plain text: an ampersand ("Group&Front") is shown, not a mnemonic.
-    QString shown = m_texts.Current();
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    setText(shown);
 }
 
 } // namespace ovix

@@ -1,8 +1,6 @@
 #pragma once
 // An ordinary radio button drawn without a background, so the panel behind shows through.
 
-#include "controls/LangText.h"
-
 #include <QRadioButton>
 
 namespace ovix {
@@ -12,13 +10,10 @@ class ButtonRadio : public QRadioButton {
 public:
     explicit ButtonRadio(QWidget* parent = nullptr);
 
-    void SetTexts(const QString& en, const QString& zh);
+    // The caption as plain text: an ampersand ("Group&Front") is shown, not a mnemonic.
+    void SetCaption(const QString& text);
     // Light text for the dark console (default); dark text for a dialog.
     void SetTextColour(const QColor& c);
-    void ApplyLanguage();
-
-private:
-    LangText m_texts;
 };
 
 } // namespace ovix

@@ -26,7 +26,7 @@ CMsgBox::CMsgBox(QWidget* parent)
     QPalette pal = m_label->palette();
     pal.setColor(QPalette::WindowText, Skin::DialogText());
     m_label->setPalette(pal);
-    m_ok->SetTexts(QStringLiteral("OK"), QStringLiteral("确定"));
+    m_ok->SetCaption(tr("OK"));
     m_ok->setFixedSize(96, 32);
     connect(m_ok, &QAbstractButton::clicked, this, &QDialog::accept);
 
@@ -50,7 +50,6 @@ QString CMsgBox::Text() const { return m_label->text(); }
 int CMsgBox::Show(const QString& text)
 {
     m_label->setText(text);
-    m_ok->ApplyLanguage();
     setWindowTitle(g_strAppTitle);
     adjustSize();
     return exec();
@@ -83,6 +82,13 @@ void CMsgBox::keyPressEvent(QKeyEvent* e)
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+void CMsgBox::changeEvent(QEvent* e)
+{
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange)
+        m_ok->SetCaption(tr("OK"));
 }
 
 void CMsgBox::OnCloseTimer()

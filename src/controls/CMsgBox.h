@@ -36,6 +36,7 @@ protected:
     void hideEvent(QHideEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void changeEvent(QEvent* e) override;
     // The close timer's handler: the simulated Enter.
     void OnCloseTimer();
 

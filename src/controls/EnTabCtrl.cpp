@@ -59,22 +59,7 @@ EnTabCtrl::EnTabCtrl(QWidget* parent)
     setPalette(pal);
 }
 
-int EnTabCtrl::AddTab(QWidget* page, const QString& en, const QString& zh)
-{
-    // Both captions travel with the tab, so removing or moving tabs keeps them right.
-    const int index = addTab(page, g_bChineseUi ? zh : en);
-    tabBar()->setTabData(index, QStringList{en, zh});
-    return index;
-}
-
-void EnTabCtrl::ApplyLanguage()
-{
-    for (int i = 0; i < count(); ++i) {
-        const QStringList texts = tabBar()->tabData(i).toStringList();
-        if (texts.size() == 2)
-            setTabText(i, g_bChineseUi ? texts[1] : texts[0]);
-    }
-}
+int EnTabCtrl::AddTab(QWidget* page, const QString& caption) { return addTab(page, caption); }
 
 void EnTabCtrl::paintEvent(QPaintEvent* /*e*/)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // A tab control with painted tabs on the dialog background RGB(227,228,238); the selected
-// tab is RGB(127,168,222). Tab captions exist in both languages.
+// tab is RGB(127,168,222). The owner gives the captions in the language of the moment
+// (setTabText when the language changes).
 
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,8 +23,7 @@ class EnTabCtrl : public QTabWidget {
 public:
     explicit EnTabCtrl(QWidget* parent = nullptr);
 
-    int AddTab(QWidget* page, const QString& en, const QString& zh);
-    void ApplyLanguage();
+    int AddTab(QWidget* page, const QString& caption);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -2,6 +2,7 @@
 
 #include "controls/ControlMessage.h"
 #include "controls/Skin.h"
+#include "controls/UiGlobals.h"
 
 namespace ovix {
 
@@ -12,16 +13,10 @@ FontStatic::FontStatic(QWidget* parent)
     SetColours(Skin::Text());
 }
 
-void FontStatic::SetTexts(const QString& en, const QString& zh)
-{
-    m_texts = {en, zh};
-    ApplyLanguage();
-}
-
 bool FontStatic::SetFontHeight(int pixels)
 {
     if (pixels <= 0 || pixels > 1000) {
-        ShowControlMessage(this, Tr("Font could not be created!", "字体不能创建!"));
+        ShowControlMessage(this, tr("Font could not be created!"));
         return false;
     }
     setFont(UiFont(pixels));
@@ -38,7 +33,5 @@ void FontStatic::SetColours(const QColor& text, const QColor& background)
     setPalette(pal);
     setAutoFillBackground(filled);
 }
-
-void FontStatic::ApplyLanguage() { setText(m_texts.Current()); }
 
 } // namespace ovix

@@ -2,8 +2,6 @@
 // A caption in "Arial" of a height the owner chooses (weight 400), in the owner's text
 // and background colours; an invalid background colour leaves the background transparent.
 
-#include "controls/LangText.h"
-
 #include <QLabel>
 
 namespace ovix {
@@ -13,14 +11,9 @@ class FontStatic : public QLabel {
 public:
     explicit FontStatic(QWidget* parent = nullptr);
 
-    void SetTexts(const QString& en, const QString& zh);
     // The font's pixel height; a height no font can have is refused with a message.
     bool SetFontHeight(int pixels);
     void SetColours(const QColor& text, const QColor& background = QColor());
-    void ApplyLanguage();
-
-private:
-    LangText m_texts;
 };
 
 } // namespace ovix

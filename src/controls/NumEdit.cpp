@@ -72,7 +72,7 @@ int NumEdit::Code()
 
 void NumEdit::ReRender()
 {
-    setText(FormatCode(m_format, m_code, g_bChineseUi != 0));
+    setText(FormatCode(m_format, m_code));
     m_dirty = false;
 }
 
@@ -203,6 +203,13 @@ void NumEdit::keyPressEvent(QKeyEvent* e)
         return;
     }
     QLineEdit::keyPressEvent(e);
+}
+
+void NumEdit::changeEvent(QEvent* e)
+{
+    QLineEdit::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange)
+        ReRender();
 }
 
 } // namespace ovix

@@ -64,6 +64,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // A language switch redraws the text ("OFF" has a Chinese word).
+    void changeEvent(QEvent* e) override;
 
 private:
     void Parse();

@@ -3,6 +3,7 @@
 #include "tables/Scales.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -114,7 +115,7 @@ double LeadingNumber(const QString& text)
     return std::isfinite(v) ? v : 0.0;
 }
 
-QString FormatCode(const NumFormat& f, int code, bool chinese)
+QString FormatCode(const NumFormat& f, int code)
 {
     switch (f.kind) {
     case kKindDelayMs:
@@ -134,7 +135,7 @@ QString FormatCode(const NumFormat& f, int code, bool chinese)
     }
     case kKindGainDb:
         if (code == f.min)
-            return chinese ? QStringLiteral("关闭") : QStringLiteral("OFF");
+            return QCoreApplication::translate("ovix::NumFormat", "OFF");
         return Fixed(code * f.scale - f.offset, 0) + QStringLiteral("dB");
     default:
         return QString::number(code);

@@ -32,7 +32,7 @@ constexpr double kDelayMaxMs = 20.0;
 constexpr double kDelayCodesPerMs = 48.0;
 
 // The text a field of this format shows for the code, in the given language.
-QString FormatCode(const NumFormat& f, int code, bool chinese);
+QString FormatCode(const NumFormat& f, int code);
 
 // The code for a typed text: converted by the kind's rule and limited to [min, max].
 // Text that is not a number reads as 0 and is then limited like any value.

@@ -63,7 +63,7 @@ void NumSpin::SetPos(int p)
 {
     if (p < m_min || p > m_max) {
         const int id = m_buddy ? m_buddy->Id() : 0;
-        ShowControlMessage(this, QString::asprintf("%dID:", id) + Tr("Set Pos Error!", "设定Pos错误!"));
+        ShowControlMessage(this, QString::asprintf("%dID:", id) + tr("Set Pos Error!"));
         return;
     }
     m_pos = p;

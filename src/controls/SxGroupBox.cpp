@@ -1,6 +1,7 @@
 #include "controls/SxGroupBox.h"
 
 #include "controls/Skin.h"
+#include "controls/UiGlobals.h"
 
 #include <QPainter>
 
@@ -15,9 +16,9 @@ SxGroupBox::SxGroupBox(QWidget* parent)
     setFont(UiFont(14, true));
 }
 
-void SxGroupBox::SetTexts(const QString& en, const QString& zh)
+void SxGroupBox::SetCaption(const QString& text)
 {
-    m_texts = {en, zh};
+    m_caption = text;
     update();
 }
 
@@ -38,7 +39,7 @@ void SxGroupBox::SetFontHeight(int pixels, bool bold)
 void SxGroupBox::paintEvent(QPaintEvent* /*e*/)
 {
     QPainter p(this);
-    Skin::PaintPanel(p, rect(), m_texts.Current(), m_fill, m_edge, m_text, font());
+    Skin::PaintPanel(p, rect(), m_caption, m_fill, m_edge, m_text, font());
 }
 
 } // namespace ovix

@@ -1,6 +1,7 @@
 #include "controls/TransparentStatic.h"
 
 #include "controls/Skin.h"
+#include "controls/UiGlobals.h"
 
 namespace ovix {
 
@@ -13,13 +14,6 @@ TransparentStatic::TransparentStatic(QWidget* parent)
     SetTextColour(Skin::Text());
 }
 
-void TransparentStatic::SetTexts(const QString& en, const QString& zh)
-{
-    m_texts = {en, zh};
-    ApplyLanguage();
-}
-
-void TransparentStatic::SetText(const QString& text) { SetTexts(text, text); }
 
 void TransparentStatic::SetTextColour(const QColor& c)
 {
@@ -28,9 +22,7 @@ void TransparentStatic::SetTextColour(const QColor& c)
     setPalette(pal);
 }
 
-void TransparentStatic::ApplyLanguage() { Show(m_texts.Current()); }
-
-void TransparentStatic::Show(const QString& text)
+void TransparentStatic::SetText(const QString& text)
 {
     if (text == this->text())
         return;

@@ -4,9 +4,7 @@
 
 namespace ovix {
 
-int g_bChineseUi = 0;
 const QString g_strAppTitle = QStringLiteral("OVIX");
-QString g_strLanguage;
 int g_nCurChannel = 0;
 
 QFont UiFont(int pixelSize, bool bold)

@@ -1,6 +1,7 @@
 #include "controls/XPButton.h"
 
 #include "controls/Skin.h"
+#include "controls/UiGlobals.h"
 
 #include <QEnterEvent>
 #include <QFontMetrics>
@@ -17,16 +18,16 @@ XPButton::XPButton(QWidget* parent)
     setMouseTracking(true);
 }
 
-void XPButton::SetTexts(const QString& en, const QString& zh)
+void XPButton::SetCaption(const QString& text)
 {
-    m_texts = {en, zh};
-    ApplyLanguage();
+    m_caption = text;
+    ShowCaption();
 }
 
-void XPButton::SetLitTexts(const QString& en, const QString& zh)
+void XPButton::SetLitCaption(const QString& text)
 {
-    m_litTexts = {en, zh};
-    ApplyLanguage();
+    m_litCaption = text;
+    ShowCaption();
 }
 
 void XPButton::SetLit(bool lit)
@@ -34,17 +35,17 @@ void XPButton::SetLit(bool lit)
     if (lit == m_lit)
         return;
     m_lit = lit;
-    ApplyLanguage();
+    ShowCaption();
 }
 
 QString XPButton::CurrentText() const
 {
-    if (m_lit && !m_litTexts.IsEmpty())
-        return m_litTexts.Current();
-    return m_texts.Current();
+    if (m_lit && !m_litCaption.isEmpty())
+        return m_litCaption;
+    return m_caption;
 }
 
-void XPButton::ApplyLanguage()
+void XPButton::ShowCaption()
 {
     setText(CurrentText());
     // Captions such as "Group&Front" are plain text, not keyboard mnemonics.

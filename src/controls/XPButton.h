@@ -1,10 +1,9 @@
 #pragma once
 // The console's skinned button: a painted face for lit or unlit × normal, hover, pressed,
-// and disabled, with its caption in both languages (optionally another caption while
-// lit, e.g. "Bypass All EQ" / "Restore All EQ"). A click is an ordinary click; the owner
+// and disabled, with its caption (optionally another caption while lit, e.g. "Bypass All
+// EQ" / "Restore All EQ"). The owner gives the captions in the language of the moment and
+// gives them again when the language changes. A click is an ordinary click; the owner
 // decides when the button is lit.
-
-#include "controls/LangText.h"
 
 #include <QAbstractButton>
 
@@ -15,17 +14,15 @@ class XPButton : public QAbstractButton {
 public:
     explicit XPButton(QWidget* parent = nullptr);
 
-    // The caption; also used while lit unless lit texts are set.
-    void SetTexts(const QString& en, const QString& zh);
-    // The caption while lit; empty texts fall back to the normal caption.
-    void SetLitTexts(const QString& en, const QString& zh);
+    // The caption; also used while lit unless a lit caption is set.
+    void SetCaption(const QString& text);
+    // The caption while lit; an empty one falls back to the normal caption.
+    void SetLitCaption(const QString& text);
     void SetLit(bool lit);
     bool IsLit() const { return m_lit; }
     void Enable(bool enabled) { setEnabled(enabled); }
     bool IsHover() const { return m_hover; }
-    // Re-reads the caption for the current language (text() follows it).
-    void ApplyLanguage();
-    // The caption shown now.
+    // The caption shown now (text() follows it).
     QString CurrentText() const;
 
     QSize sizeHint() const override;
@@ -38,8 +35,10 @@ protected:
     void changeEvent(QEvent* e) override;
 
 private:
-    LangText m_texts;
-    LangText m_litTexts;
+    void ShowCaption();
+
+    QString m_caption;
+    QString m_litCaption;
     bool m_lit = false;
     bool m_hover = false;
 };

@@ -2,6 +2,7 @@
 
 #include "controls/UiGlobals.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -30,7 +31,7 @@ void CDisplayDlg::Show(QWidget* owner)
     m_owner = owner ? owner : m_console;
     const QRect r(m_console->mapToGlobal(QPoint(0, 0)), m_console->size());
     move(r.left() + r.width() / 2 - 60, r.top() + r.height() / 2);
-    m_text = Tr("Load Data", "加载数据");
+    m_ended = false;
     m_colour = kLabel;
     if (m_owner)
         m_owner->setEnabled(false);
@@ -58,8 +59,13 @@ void CDisplayDlg::Tick()
         update();
         return;
     }
-    m_text = Tr("End of ", "加载结束");
+    m_ended = true;
     Close();
+}
+
+QString CDisplayDlg::Text() const
+{
+    return m_ended ? tr("End of ") : tr("Load Data");
 }
 
 void CDisplayDlg::paintEvent(QPaintEvent*)
@@ -70,7 +76,14 @@ void CDisplayDlg::paintEvent(QPaintEvent*)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     p.setPen(m_colour);
     p.setFont(UiFont(18, true));
-    p.drawText(rect(), Qt::AlignCenter, m_text);
+    p.drawText(rect(), Qt::AlignCenter, Text());
+}
+
+void CDisplayDlg::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        update();  // the label is painted in the new language
 }
 
 void CDisplayDlg::keyPressEvent(QKeyEvent* event)

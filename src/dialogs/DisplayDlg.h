@@ -23,7 +23,8 @@ public:
     void Close();
 
     bool Showing() const { return isVisible(); }
-    QString Text() const { return m_text; }
+    // "Load Data" while a batch runs, "End of " once it is done, in the current language.
+    QString Text() const;
     QColor TextColour() const { return m_colour; }
 
     // One timer tick, as the 200 ms timer runs it.
@@ -32,6 +33,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* m_console;
@@ -39,7 +41,7 @@ private:
     QPointer<QWidget> m_owner;
     QTimer m_timer;
     bool m_blink = false;
-    QString m_text;
+    bool m_ended = false;  // the batch is done: the end text
     QColor m_colour{0, 0, 128};
 };
 

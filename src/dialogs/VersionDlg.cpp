@@ -2,6 +2,7 @@
 
 #include "controls/SN_Edit.h"
 #include "controls/UiGlobals.h"
+#include "controls/UiLanguage.h"
 #include "controls/XPButton.h"
 #include "tables/TextField.h"
 
@@ -62,23 +63,28 @@ CVersionDlg::CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemC
 
 void CVersionDlg::SetTexts()
 {
-    setWindowTitle(Tr("About", "关于"));
-    m_quit->SetTexts(QStringLiteral("Quit"), QStringLiteral("退出"));
-    m_firmware->SetTexts(QStringLiteral("Firmware Update"), QStringLiteral("设备固件更新"));
-    // the button names the other language
-    m_language->SetTexts(m_systemChinese ? QStringLiteral("中文") : QStringLiteral("Chinese"),
-                         QStringLiteral("English"));
-    for (XPButton* b : {m_quit, m_firmware, m_language})
-        b->ApplyLanguage();
+    setWindowTitle(tr("About"));
+    m_quit->SetCaption(tr("Quit"));
+    m_firmware->SetCaption(tr("Firmware Update"));
+    // The button names the other language: Chinese by its own name on a Chinese system,
+    // English in the Chinese interface (the translation of both).
+    m_language->SetCaption(m_systemChinese ? tr("中文", "language button on a Chinese system: names the other language")
+                                           : tr("Chinese", "language button: names the other language"));
     update();
 }
 
 void CVersionDlg::ToggleLanguage()
 {
-    g_bChineseUi = !g_bChineseUi;
-    SetTexts();
+    SetUiLanguage(CurrentUiLanguage() == UiLanguage::Chinese ? UiLanguage::English : UiLanguage::Chinese);
     if (m_applyLanguage)
         m_applyLanguage();
+}
+
+void CVersionDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        SetTexts();
 }
 
 QString CVersionDlg::DeviceVersionText() const { return m_deviceVersion->text(); }

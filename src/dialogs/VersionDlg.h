@@ -20,7 +20,9 @@ inline constexpr char kSoftwareVersion[] = "LS907-V1.01(F)     2016";
 class CVersionDlg final : public QDialog {
     Q_OBJECT
 public:
-    // applyLanguage: the console applies (and saves) the language after the switch.
+    // systemChinese: the system locale is Chinese (PRC), so the language button offers
+    // Chinese by its own name. applyLanguage: the console applies (and saves) the language
+    // after the switch.
     CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemChinese,
                 std::function<void()> applyLanguage);
 
@@ -34,6 +36,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void reject() override;
     void closeEvent(QCloseEvent* event) override;

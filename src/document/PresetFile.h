@@ -42,12 +42,8 @@ static_assert(kAllProgramsFileSize == 45934);
 // file carries 1 there.
 inline constexpr std::size_t kMusicOnByte = 371;
 
-// What the console shows when an operation fails. "Read MusicFile  Error" has two blanks
-// on purpose: users and their scripts know the text as it is.
-inline constexpr BiText kMsgSaveSingleError{"Save MusicFile Error!", "保存音乐文件错误!"};
-inline constexpr BiText kMsgReadSingleError{"Read MusicFile  Error", "读音乐文件错误!"};
-inline constexpr BiText kMsgSaveAllError{"save all MusicFile Error!", "保存所有音乐文件错误!"};
-inline constexpr BiText kMsgReadAllError{"Read all MusicFile Error", "读所有音乐文件错误!"};
+// What the console shows when an operation fails: kMsgSaveSingleError, kMsgReadSingleError,
+// kMsgSaveAllError and kMsgReadAllError of the message catalogue (tables/Messages.h).
 
 enum class PresetStatus {
     Ok,

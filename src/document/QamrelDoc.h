@@ -15,9 +15,9 @@ namespace ovix {
 // The outcome of a file operation; `message` is what the console shows (modal) when set.
 struct DocResult {
     bool ok = true;
-    std::optional<BiText> message;
+    std::optional<MessageId> message;
 
-    static DocResult Fail(const BiText& m) { return {false, m}; }
+    static DocResult Fail(MessageId m) { return {false, m}; }
 };
 
 class CQamrelDoc {

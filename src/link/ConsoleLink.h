@@ -29,7 +29,8 @@ enum class ConnectLook { Connected, Disconnected };
 class IConsoleUi {
 public:
     virtual ~IConsoleUi() = default;
-    virtual void ShowMessage(const UiText& text, MessageStyle style) = 0;
+    // Shows a message of the catalogue (tables/Messages.h) in the user's language.
+    virtual void ShowMessage(const UiMessage& message, MessageStyle style) = 0;
     virtual void SetConnectLook(ConnectLook look) = 0;
     // The Connect button's popup menu; returns the chosen entry or -1.
     virtual int ChooseDevice(const std::vector<std::string>& entries) = 0;

@@ -1,23 +1,79 @@
 #include "tables/Messages.h"
 
+#include <iterator>
+
+// Marks a catalogue entry for the console's translation step (lupdate reads it as
+// QT_TRANSLATE_NOOP3) without using Qt here.
+#define OVIX_TRANSLATE_NOOP3(context, text, disambiguation) MessageSource{text, disambiguation}
+
 namespace ovix {
 
-UiText CompatibilityMessage(char deviceMajor, char consoleMajor)
+namespace {
+
+// In MessageId order. Texts are the system's own, spaces and spelling included.
+constexpr MessageSource kCatalogue[] = {
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "char Len error!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Connection failure!", "the processor stopped answering"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Connection failure!", "the chosen processor cannot be opened"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "No connection can be opened", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Please Update the Firmware!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages",
+                         " If device version is lower than the software version, only the device at "
+                         "version, HN338-V%1.01 to HN338-V%1.99, can be connected with this software.",
+                         ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages",
+                         " If software version is lower than the device version, only the software at "
+                         "version, PHN338-V%1.01 to PHN338-V%1.99, can be connected with this device.",
+                         ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Save MusicFile Error!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Read MusicFile  Error", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "save all MusicFile Error!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Read all MusicFile Error", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Connected Usb", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Erasing......", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Programming......", "firmware status: DSP data"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Programming......", "firmware status: MCU data"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Update successfully!", "firmware status: last step answered"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Bin File error!", ""),
+    // no usable section in the firmware file: this text is the same in both languages
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "更新文件错误！", "firmware file without a usable section"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Update successfully!", "firmware message: update finished"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "The firmware update failed", ""),
+};
+static_assert(std::size(kCatalogue) == kMessageCount, "one catalogue entry per message id");
+
+} // namespace
+
+MessageSource SourceOf(MessageId id)
+{
+    return id < kMessageCount ? kCatalogue[id] : MessageSource{"", ""};
+}
+
+std::string EnglishText(const UiMessage& message)
+{
+    const std::string text = SourceOf(message.id).text;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const std::size_t n = std::size_t(text[i + 1] - '1');
+            if (n < message.args.size()) {  // a value not given leaves its placeholder
+                out += message.args[n];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+UiMessage CompatibilityMessage(char deviceMajor, char consoleMajor)
 {
     const int d = (deviceMajor >= '0' && deviceMajor <= '9') ? deviceMajor - '0' : 0;
     const int s = consoleMajor - '0';
-    if (d < s) {
-        const std::string v(1, consoleMajor);
-        return {" If device version is lower than the software version, only the device at version, HN338-V" +
-                    v + ".01 to HN338-V" + v + ".99, can be connected with this software.",
-                "设备版本比PC软件版本号低，只有版本号为“HN338-V" + v + ".01到HN338-V" + v +
-                    ".99”之间的设备才能和该版本的PC软件连接。"};
-    }
-    const std::string v(1, deviceMajor);
-    return {" If software version is lower than the device version, only the software at version, PHN338-V" +
-                v + ".01 to PHN338-V" + v + ".99, can be connected with this device.",
-            "PC软件版本比设备版本号低，只有版本号为“PHN338-V" + v + ".01到PHN338-V" + v +
-                ".99”之间的PC软件才能和该版本的设备连接。"};
+    if (d < s)
+        return {kMsgDeviceOlder, {std::string(1, consoleMajor)}};
+    return {kMsgDeviceNewer, {std::string(1, deviceMajor)}};
 }
 
 } // namespace ovix

@@ -1,48 +1,72 @@
 #pragma once
-// The texts the engine hands to the user, in both languages. The console picks one with
-// its language flag when it shows the text; the command-line tool prints the English one.
+// The messages the engine hands to the user, by id. The engine only names a message (and
+// the values a composed one needs); the console shows it in the language of the moment
+// through Qt's translation system, the command-line tool prints the English text. Each
+// English text is written once, in the catalogue of Messages.cpp, which the translation
+// step reads for the console's translations.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ovix {
 
-struct BiText {
-    const char* en;
-    const char* zh;
-
-    const char* Get(bool chinese) const { return chinese ? zh : en; }
+enum MessageId : std::uint8_t {
+    // A name too long for its field.
+    kMsgCharLenError,
+    // The processor stopped answering or was unplugged.
+    kMsgConnectionFailure,
+    // A chosen processor cannot be opened (unplugged, or in use by another program).
+    kMsgCannotOpen,
+    kMsgNoConnection,
+    kMsgDeviceFault,
+    // The processor's firmware generation is older or newer than the console's; %1 is the
+    // major version of the generation that fits.
+    kMsgDeviceOlder,
+    kMsgDeviceNewer,
+    // Preset files.
+    kMsgSaveSingleError,
+    kMsgReadSingleError,
+    kMsgSaveAllError,
+    kMsgReadAllError,
+    // The firmware update: status lines while it runs, then its messages.
+    kMsgFwConnectedUsb,
+    kMsgFwErasing,
+    kMsgFwDspProgramming,
+    kMsgFwMcuProgramming,
+    kMsgFwStepsFinished,
+    kMsgFwBinFileError,
+    kMsgFwUpdateFileError,
+    kMsgFwUpdateDone,
+    kMsgFwUpdateFailed,
+    kMessageCount
 };
 
-// A name too long for its field.
-inline constexpr BiText kMsgCharLenError{"char Len error!", "字符长度错误!"};
+// A message to show: its id and, for a composed one, the values of %1, %2, ...
+struct UiMessage {
+    MessageId id;
+    std::vector<std::string> args;
 
-// The processor stopped answering or was unplugged.
-inline constexpr BiText kMsgConnectionFailure{
-    "Connection failure!",
-    "连接失败  请检查USB线缆是否插好或重启计算机和设备后再尝试连接!"};
-
-// A chosen processor cannot be opened (unplugged, or in use by another program).
-inline constexpr BiText kMsgCannotOpen{
-    "Connection failure!",
-    "连接失败  请检查USB线缆是否插好或\n该设备已经连接上了另一软件!"};
-
-inline constexpr BiText kMsgNoConnection{"No connection can be opened", "没有连接可以打开"};
-
-inline constexpr BiText kMsgDeviceFault{"Please Update the Firmware!", "设备异常 请更新固件!!"};
-
-// A text composed at run time, in both languages.
-struct UiText {
-    std::string en;
-    std::string zh;
-
-    UiText() = default;
-    UiText(std::string e, std::string z) : en(std::move(e)), zh(std::move(z)) {}
-    UiText(const BiText& t) : en(t.en), zh(t.zh) {}  // NOLINT: a fixed text is a text
-    const std::string& Get(bool chinese) const { return chinese ? zh : en; }
+    UiMessage(MessageId i) : id(i) {}  // NOLINT: a fixed message is a message
+    UiMessage(MessageId i, std::vector<std::string> a) : id(i), args(std::move(a)) {}
+    bool operator==(const UiMessage&) const = default;
 };
+
+// Where the console's translations look a message up: the translation context, the
+// English source text (with %1.. placeholders) and the disambiguation that tells apart
+// messages with the same English text.
+inline constexpr char kMessageContext[] = "ovix::Messages";
+struct MessageSource {
+    const char* text;
+    const char* disambiguation;
+};
+MessageSource SourceOf(MessageId id);
+
+// The English text with its values filled in (what ovixctl prints).
+std::string EnglishText(const UiMessage& message);
 
 // The processor's firmware generation differs from the console's: deviceMajor is the
 // processor's major version character, consoleMajor the console's ('1').
-UiText CompatibilityMessage(char deviceMajor, char consoleMajor);
+UiMessage CompatibilityMessage(char deviceMajor, char consoleMajor);
 
 } // namespace ovix

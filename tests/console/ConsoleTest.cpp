@@ -3,7 +3,8 @@
 
 #include "app/MainFrm.h"
 #include "app/QamrelApp.h"
-#include "controls/UiGlobals.h"
+#include "controls/UiLanguage.h"
+#include "controls/XPButton.h"
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "simulator/SimBus.h"
@@ -43,10 +44,14 @@ protected:
         ASSERT_TRUE(settingsDir.isValid());
         ASSERT_TRUE(startDir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-        g_bChineseUi = 0;
+        SetUiLanguage(UiLanguage::English);
         bus = std::make_shared<sim::CSimBus>();
     }
-    void TearDown() override { frame.reset(); }
+    void TearDown() override
+    {
+        frame.reset();
+        SetUiLanguage(UiLanguage::English);
+    }
 
     sim::CSimProcessor& AddSim(const std::string& version = "QX907-V1.00")
     {
@@ -143,13 +148,13 @@ TEST_F(Console, FirstStartTakesTheLanguageFromTheLocaleAndCreatesTheSettings)
         MainKey().clear();
         QDir(startDir.path() + "/DataFile").removeRecursively();
         CQamrelView& view = Start(chinese);
-        EXPECT_EQ(g_bChineseUi, chinese ? 1 : 0);
+        EXPECT_EQ(CurrentUiLanguage(), chinese ? UiLanguage::Chinese : UiLanguage::English);
+        EXPECT_EQ(view.ConnectText(), chinese ? "未连接" : "Not connect");
         QSettings key = MainKey();
         EXPECT_EQ(key.value("Language").toString(), chinese ? "Chinese" : "English");
         EXPECT_EQ(key.value("Name").toString(), "");
         EXPECT_EQ(key.value("Path").toString(), QDir::toNativeSeparators(startDir.path() + "/DataFile/*.bin"));
         EXPECT_TRUE(QDir(startDir.path() + "/DataFile").exists()) << "the data folder is created";
-        (void)view;
     }
 }
 
@@ -157,8 +162,8 @@ TEST_F(Console, StoredLanguageWinsAndAnyOtherWordMeansEnglish)
 {
     const struct {
         const char* stored;
-        int chinese;
-    } cases[] = {{"Chinese", 1}, {"English", 0}, {"Klingon", 0}};
+        bool chinese;
+    } cases[] = {{"Chinese", true}, {"English", false}, {"Klingon", false}};
     for (const auto& c : cases) {
         frame.reset();
         {
@@ -168,7 +173,7 @@ TEST_F(Console, StoredLanguageWinsAndAnyOtherWordMeansEnglish)
             key.setValue("Path", "x");
         }
         Start(!c.chinese);  // the locale says the opposite
-        EXPECT_EQ(g_bChineseUi, c.chinese) << c.stored;
+        EXPECT_EQ(CurrentUiLanguage(), c.chinese ? UiLanguage::Chinese : UiLanguage::English) << c.stored;
     }
 }
 
@@ -291,14 +296,76 @@ TEST_F(Console, AboutDialogShowsVersionsAndSwitchesTheLanguage)
     EXPECT_EQ(dlg.LanguageButtonText(), "Chinese");
     EXPECT_EQ(dlg.FirmwareButtonText(), "Firmware Update");
     dlg.ToggleLanguage();
-    EXPECT_EQ(g_bChineseUi, 1);
+    EXPECT_EQ(CurrentUiLanguage(), UiLanguage::Chinese);
     EXPECT_EQ(dlg.LanguageButtonText(), "English");
     EXPECT_EQ(dlg.QuitButtonText(), "退出");
     EXPECT_EQ(view.ConnectText(), "已连接") << "the console follows";
     EXPECT_EQ(MainKey().value("Language").toString(), "Chinese");
 
     CVersionDlg onChineseSystem(&view, model->image, true, {});
-    g_bChineseUi = 0;
+    EXPECT_EQ(onChineseSystem.LanguageButtonText(), "English");
+    SetUiLanguage(UiLanguage::English);
+    EXPECT_EQ(onChineseSystem.LanguageButtonText(), "中文") << "a dialog already open follows the switch";
     CVersionDlg english(&view, model->image, true, {});
     EXPECT_EQ(english.LanguageButtonText(), "中文");
+}
+
+TEST_F(Console, LiveSwitchRetextsTheOpenWindowsWithoutRecreatingThem)
+{
+    CQamrelView& view = Start(false);
+    QImage english, switched;
+    {
+        CVersionDlg dlg(&view, model->image, false, {});
+        XPButton* about = view.findChild<XPButton*>();
+        ASSERT_NE(about, nullptr);
+        english = view.grab().toImage();
+
+        view.ToggleLanguage();  // not through the dialog: the dialog hears of it as a LanguageChange
+        EXPECT_EQ(dlg.windowTitle(), "关于");
+        EXPECT_EQ(dlg.LanguageButtonText(), "English");
+        EXPECT_EQ(dlg.QuitButtonText(), "退出");
+        EXPECT_EQ(dlg.FirmwareButtonText(), "设备固件更新");
+        EXPECT_EQ(view.ConnectText(), "未连接");
+        EXPECT_EQ(view.findChild<XPButton*>(), about) << "the same buttons, re-texted";
+        switched = view.grab().toImage();
+        EXPECT_NE(switched, english);
+    }
+
+    // painted captions and buttons alike: the switched console looks like one started in Chinese
+    frame.reset();
+    CQamrelView& fresh = Start(true);
+    ASSERT_EQ(CurrentUiLanguage(), UiLanguage::Chinese);
+    EXPECT_EQ(fresh.grab().toImage(), switched);
+
+    fresh.ToggleLanguage();
+    EXPECT_EQ(fresh.grab().toImage(), english) << "and back";
+}
+
+TEST_F(Console, LoadingWindowLabelFollowsTheLanguageWhileShown)
+{
+    CQamrelView& view = Start(false);
+    CDisplayDlg& dlg = view.DisplayDlg();
+    flags.busy = 1;
+    dlg.Show();
+    EXPECT_EQ(dlg.Text(), "Load Data");
+    view.ToggleLanguage();
+    EXPECT_EQ(dlg.Text(), "加载数据");
+    flags.busy = 0;
+    dlg.Tick();
+    EXPECT_EQ(dlg.Text(), "加载结束");
+    view.ToggleLanguage();
+    EXPECT_EQ(dlg.Text(), "End of ");
+}
+
+TEST_F(Console, MessagesShowInTheLanguageOfTheMoment)
+{
+    CQamrelView& view = Start(true);
+    view.ShowMessage(kMsgCannotOpen, MessageStyle::Modal);
+    view.ShowMessage(CompatibilityMessage('0', '1'), MessageStyle::Modal);
+    view.ToggleLanguage();
+    view.ShowMessage(kMsgCannotOpen, MessageStyle::Modal);
+    EXPECT_EQ(messages, (QStringList{"连接失败  请检查USB线缆是否插好或\n该设备已经连接上了另一软件!",
+                                     "设备版本比PC软件版本号低，只有版本号为“HN338-V1.01到HN338-V1.99”之间的设备才能和"
+                                     "该版本的PC软件连接。",
+                                     "Connection failure!"}));
 }

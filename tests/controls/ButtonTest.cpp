@@ -44,7 +44,7 @@ TEST_F(XPButtonTest, EveryStateLooksDifferent)
 {
     XPButton b;
     b.resize(140, 34);
-    b.SetTexts(QStringLiteral("Bypass All EQ"), QStringLiteral("直通所有均衡"));
+    b.SetCaption(QStringLiteral("Bypass All EQ"));
     std::map<QString, QImage> looks;
     for (bool lit : {false, true}) {
         b.SetLit(lit);
@@ -68,20 +68,24 @@ TEST_F(XPButtonTest, EveryStateLooksDifferent)
             EXPECT_NE(a->second, c->second) << a->first.toStdString() << " looks like " << c->first.toStdString();
 }
 
-TEST_F(XPButtonTest, LitCaptionAndLanguage)
+TEST_F(XPButtonTest, LitCaption)
 {
     XPButton b;
-    b.SetTexts(QStringLiteral("Bypass All EQ"), QStringLiteral("直通所有均衡"));
-    b.SetLitTexts(QStringLiteral("Restore All EQ"), QStringLiteral("恢复所有均衡"));
+    b.SetCaption(QStringLiteral("Bypass All EQ"));
+    b.SetLitCaption(QStringLiteral("Restore All EQ"));
     EXPECT_EQ(b.text(), QStringLiteral("Bypass All EQ"));
     b.SetLit(true);
     EXPECT_TRUE(b.IsLit());
     EXPECT_EQ(b.text(), QStringLiteral("Restore All EQ"));
-    g_bChineseUi = 1;
-    b.ApplyLanguage();
+    // new captions (the owner's, after a language switch) show in the current state
+    b.SetCaption(QStringLiteral("直通所有均衡"));
+    b.SetLitCaption(QStringLiteral("恢复所有均衡"));
     EXPECT_EQ(b.text(), QStringLiteral("恢复所有均衡"));
     b.SetLit(false);
     EXPECT_EQ(b.text(), QStringLiteral("直通所有均衡"));
+    b.SetLitCaption(QString());
+    b.SetLit(true);
+    EXPECT_EQ(b.text(), QStringLiteral("直通所有均衡")) << "no lit caption: the caption";
 }
 
 TEST_F(XPButtonTest, ClickIsAnOrdinaryClickAndLeavesTheLitFlagToTheOwner)

@@ -18,6 +18,7 @@
 #include "controls/SxGroupBox.h"
 #include "controls/TransparentStatic.h"
 #include "controls/UiGlobals.h"
+#include "controls/UiLanguage.h"
 #include "controls/XPButton.h"
 
 #include <QApplication>
@@ -32,6 +33,11 @@
 using namespace ovix;
 
 namespace {
+
+// The gallery's own sample texts come in both languages; the controls' texts come from the
+// translations the language switch installs.
+bool s_chinese = false;
+QString L(const char* en, const char* zh) { return QString::fromUtf8(s_chinese ? zh : en); }
 
 // Every button face: unlit and lit rows, normal / hover / pressed / disabled columns.
 QImage ButtonFaces()
@@ -49,7 +55,7 @@ QImage ButtonFaces()
     for (int lit = 0; lit < 2; ++lit)
         for (int c = 0; c < 4; ++c)
             Skin::PaintButton(p, QRectF(gap + c * (w + gap), 20 + gap + lit * (h + gap), w, h), lit != 0,
-                              faces[c], lit ? Tr("Restore All EQ", "恢复所有均衡") : Tr("Bypass All EQ", "直通所有均衡"),
+                              faces[c], lit ? L("Restore All EQ", "恢复所有均衡") : L("Bypass All EQ", "直通所有均衡"),
                               UiFont(15, true));
     return img;
 }
@@ -121,46 +127,46 @@ public:
 
         auto* unit = new ComBoxBtn(this);
         unit->setGeometry(190, 250, 110, 28);
-        unit->AddItem(Tr("Ms", "毫秒"));
-        unit->AddItem(Tr("Cm", "厘米"));
-        unit->AddItem(Tr("In", "英寸"));
+        unit->AddItem(L("Ms", "毫秒"));
+        unit->AddItem(L("Cm", "厘米"));
+        unit->AddItem(L("In", "英寸"));
         unit->SetSel(1);
         m_combo = unit;
 
         auto* bypass = new XPButton(this);
         bypass->setGeometry(340, 40, 160, 34);
-        bypass->SetTexts(QStringLiteral("Bypass All EQ"), QStringLiteral("直通所有均衡"));
-        bypass->SetLitTexts(QStringLiteral("Restore All EQ"), QStringLiteral("恢复所有均衡"));
+        bypass->SetCaption(L("Bypass All EQ", "直通所有均衡"));
+        bypass->SetLitCaption(L("Restore All EQ", "恢复所有均衡"));
         auto* bypassLit = new XPButton(this);
         bypassLit->setGeometry(340, 82, 160, 34);
-        bypassLit->SetTexts(QStringLiteral("Bypass All EQ"), QStringLiteral("直通所有均衡"));
-        bypassLit->SetLitTexts(QStringLiteral("Restore All EQ"), QStringLiteral("恢复所有均衡"));
+        bypassLit->SetCaption(L("Bypass All EQ", "直通所有均衡"));
+        bypassLit->SetLitCaption(L("Restore All EQ", "恢复所有均衡"));
         bypassLit->SetLit(true);
         auto* way1 = new XPButton(this);
         way1->setGeometry(340, 124, 78, 30);
-        way1->SetTexts(QStringLiteral("1-Way"), QStringLiteral("全频"));
+        way1->SetCaption(L("1-Way", "全频"));
         way1->SetLit(true);
         auto* way2 = new XPButton(this);
         way2->setGeometry(422, 124, 78, 30);
-        way2->SetTexts(QStringLiteral("2-Way"), QStringLiteral("二分频"));
+        way2->SetCaption(L("2-Way", "二分频"));
         auto* disabled = new XPButton(this);
         disabled->setGeometry(340, 162, 160, 30);
-        disabled->SetTexts(QStringLiteral("Reset All EQ"), QStringLiteral("重置所有均衡"));
+        disabled->SetCaption(L("Reset All EQ", "重置所有均衡"));
         disabled->setEnabled(false);
 
         auto* radio = new ButtonRadio(this);
         radio->setGeometry(340, 200, 160, 24);
-        radio->SetTexts(QStringLiteral("Group&Front"), QStringLiteral("前声道联调"));
+        radio->SetCaption(L("Group&Front", "前声道联调"));
         radio->setChecked(true);
 
         auto* caption = new TransparentStatic(this);
         caption->setGeometry(540, 40, 200, 24);
-        caption->SetTexts(QStringLiteral("Transparent caption"), QStringLiteral("透明标题"));
+        caption->SetText(L("Transparent caption", "透明标题"));
         auto* fontStatic = new FontStatic(this);
         fontStatic->setGeometry(540, 70, 200, 28);
         fontStatic->SetFontHeight(18);
         fontStatic->SetColours(Skin::Text(), Skin::Well());
-        fontStatic->SetTexts(QStringLiteral("Font caption 18 px"), QStringLiteral("字体标题 18 像素"));
+        fontStatic->setText(L("Font caption 18 px", "字体标题 18 像素"));
         auto* link = new HyLink(this);
         link->setGeometry(540, 104, 200, 28);
         link->setText(QStringLiteral("www.example.com"));
@@ -181,9 +187,9 @@ protected:
     {
         QPainter p(this);
         Skin::PaintConsoleBackground(p, rect());
-        Skin::PaintPanel(p, QRectF(8, 8, 160, 312), Tr("CH3 Rear L", "CH3 后左"));
-        Skin::PaintPanel(p, QRectF(176, 8, 140, 312), Tr("Delay / Freq", "延时 / 频率"));
-        Skin::PaintPanel(p, QRectF(326, 8, 190, 312), Tr("Buttons", "按钮"));
+        Skin::PaintPanel(p, QRectF(8, 8, 160, 312), L("CH3 Rear L", "CH3 后左"));
+        Skin::PaintPanel(p, QRectF(176, 8, 140, 312), L("Delay / Freq", "延时 / 频率"));
+        Skin::PaintPanel(p, QRectF(326, 8, 190, 312), L("Buttons", "按钮"));
         Skin::PaintPanel(p, QRectF(526, 8, 226, 312), QString());
         for (const QRect& r : m_wells)
             Skin::PaintFieldWell(p, r.adjusted(-2, -1, 2, 1));
@@ -204,12 +210,12 @@ QWidget* DialogPage()
     page->setPalette(pal);
     auto* tabs = new EnTabCtrl(page);
     tabs->setGeometry(10, 10, 540, 130);
-    tabs->AddTab(new QWidget, QStringLiteral("Output EQ"), QStringLiteral("输出均衡"));
-    tabs->AddTab(new QWidget, QStringLiteral("Program"), QStringLiteral("程序"));
-    tabs->AddTab(new QWidget, QStringLiteral("Link"), QStringLiteral("联调"));
+    tabs->AddTab(new QWidget, L("Output EQ", "输出均衡"));
+    tabs->AddTab(new QWidget, L("Program", "程序"));
+    tabs->AddTab(new QWidget, L("Link", "联调"));
     auto* group = new SxGroupBox(page);
     group->setGeometry(10, 150, 300, 140);
-    group->SetTexts(QStringLiteral("Program name"), QStringLiteral("程序名称"));
+    group->SetCaption(L("Program name", "程序名称"));
     auto* name = new ChEnEdit(group);
     name->setGeometry(16, 34, 200, 26);
     name->setText(QStringLiteral("Jazz 中"));
@@ -239,7 +245,8 @@ int main(int argc, char** argv)
     QDir().mkpath(dir);
     bool ok = true;
     for (int chinese : {0, 1}) {
-        g_bChineseUi = chinese;
+        s_chinese = chinese != 0;
+        SetUiLanguage(chinese ? UiLanguage::Chinese : UiLanguage::English);
         const QString lang = chinese ? QStringLiteral("zh") : QStringLiteral("en");
         ok &= Save(ButtonFaces(), dir, QStringLiteral("buttons_%1.png").arg(lang));
 
@@ -262,7 +269,7 @@ int main(int argc, char** argv)
         QObject::connect(&box, &CMsgBox::shown, &box, [&box, &ok, &dir, &lang] {
             ok &= Save(box.grab().toImage(), dir, QStringLiteral("msgbox_%1.png").arg(lang));
         });
-        box.Show(Tr("Connection failure!", "连接失败  请检查USB线缆是否插好或重启计算机和设备后再尝试连接!"));
+        box.Show(MessageText(kMsgConnectionFailure));
     }
     return ok ? 0 : 1;
 }

@@ -49,12 +49,12 @@ class NumEditDisplay : public WidgetTestP<DisplayCase> {};
 TEST_P(NumEditDisplay, ShowsTheCodeInItsUnits)
 {
     const DisplayCase& c = GetParam();
-    g_bChineseUi = c.chinese;
+    test::UseChinese(c.chinese);
     NumEdit e;
     Configure(e, c.setup);
     e.SetCode(c.code);
     EXPECT_EQ(e.text(), QString::fromUtf8(c.shown));
-    EXPECT_EQ(FormatCode(e.Format(), c.code, c.chinese), QString::fromUtf8(c.shown));
+    EXPECT_EQ(FormatCode(e.Format(), c.code), QString::fromUtf8(c.shown));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, NumEditDisplay, ::testing::Values(
@@ -267,15 +267,16 @@ TEST_F(NumEditBehaviour, OnlySingleByteTextCanBeTyped)
     EXPECT_EQ(e.text(), QStringLiteral("12"));
 }
 
-TEST_F(NumEditBehaviour, ReRenderSwitchesTheLanguage)
+TEST_F(NumEditBehaviour, LanguageSwitchRedrawsTheText)
 {
     NumEdit e;
     Configure(e, kGain);
     EXPECT_EQ(e.text(), QStringLiteral("OFF"));
-    g_bChineseUi = 1;
-    e.ReRender();
-    EXPECT_EQ(e.text(), QStringLiteral("关闭"));
+    test::UseLanguage(UiLanguage::Chinese);
+    EXPECT_EQ(e.text(), QStringLiteral("关闭")) << "the field re-texts itself on the language change";
     EXPECT_FALSE(e.IsDirty()) << "a redraw is not an edit";
+    test::UseLanguage(UiLanguage::English);
+    EXPECT_EQ(e.text(), QStringLiteral("OFF"));
 }
 
 TEST_F(NumEditBehaviour, DelaySuffixFollowsTheNumber)

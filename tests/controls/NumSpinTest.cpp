@@ -106,7 +106,7 @@ TEST_F(NumSpinBehaviour, SetPosOutOfRangeComplainsAndKeepsThePosition)
     rig.field->SetId(1012);
     rig.spin->SetPos(40);
     rig.spin->SetPos(61);
-    g_bChineseUi = 1;
+    test::UseLanguage(UiLanguage::Chinese);
     rig.spin->SetPos(-1);
     EXPECT_EQ(m_messages, QStringList({QStringLiteral("1012ID:Set Pos Error!"),
                                        QStringLiteral("1012ID:设定Pos错误!")}));

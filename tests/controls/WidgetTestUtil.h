@@ -2,6 +2,7 @@
 // Small helpers shared by the widget tests.
 
 #include "controls/UiGlobals.h"
+#include "controls/UiLanguage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,18 +12,23 @@
 
 namespace ovix::test {
 
+// Switches the whole interface the way the console does: installs (Chinese) or removes
+// (English) the translators; every widget has re-texted itself when it returns.
+inline void UseLanguage(UiLanguage language) { SetUiLanguage(language); }
+inline void UseChinese(bool chinese) { UseLanguage(chinese ? UiLanguage::Chinese : UiLanguage::English); }
+
 // Every test starts and ends in English.
 class WidgetTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_bChineseUi = 0; }
-    void TearDown() override { g_bChineseUi = 0; }
+    void SetUp() override { UseLanguage(UiLanguage::English); }
+    void TearDown() override { UseLanguage(UiLanguage::English); }
 };
 
 template <class P>
 class WidgetTestP : public ::testing::TestWithParam<P> {
 protected:
-    void SetUp() override { g_bChineseUi = 0; }
-    void TearDown() override { g_bChineseUi = 0; }
+    void SetUp() override { UseLanguage(UiLanguage::English); }
+    void TearDown() override { UseLanguage(UiLanguage::English); }
 };
 
 // Shows a top-level window and makes it the active one, so focus changes happen.

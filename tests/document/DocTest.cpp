@@ -87,13 +87,13 @@ TEST_F(Doc, BadFilesChangeNothing)
         const DocResult r = doc->LoadSingleProgram(Path(name));
         EXPECT_FALSE(r.ok) << name;
         ASSERT_TRUE(r.message) << name;
-        EXPECT_STREQ(r.message->en, "Read MusicFile  Error") << name;
+        EXPECT_EQ(EnglishText(*r.message), "Read MusicFile  Error") << name;
     }
     for (const char* name : {"long.qxaa", "other.qxaa", "empty.qxas", "missing.qxaa"}) {
         const DocResult r = doc->LoadAllPrograms(Path(name));
         EXPECT_FALSE(r.ok) << name;
         ASSERT_TRUE(r.message) << name;
-        EXPECT_STREQ(r.message->en, "Read all MusicFile Error") << name;
+        EXPECT_EQ(EnglishText(*r.message), "Read all MusicFile Error") << name;
     }
     EXPECT_EQ(0, std::memcmp(&model->image, before.get(), sizeof(DeviceImage))) << "the image is untouched";
     EXPECT_EQ(doc->Records().Out(3).Gain(), 17) << "and so are the records";
@@ -135,7 +135,7 @@ TEST_F(Doc, SavingMarksTheMusicInputOnAndAddsTheExtension)
     const DocResult r = doc->SaveSingleProgram(Path("again.qxas"));
     EXPECT_TRUE(r.ok) << "the save goes on";
     ASSERT_TRUE(r.message);
-    EXPECT_STREQ(r.message->en, "char Len error!");
+    EXPECT_EQ(EnglishText(*r.message), "char Len error!");
 }
 
 TEST_F(Doc, AllProgramsWhileDisconnected)

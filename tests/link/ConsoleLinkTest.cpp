@@ -3,6 +3,7 @@
 
 #include "backends/DeviceOption.h"
 #include "link/ConsoleLink.h"
+#include "link/NullConsoleUi.h"
 #include "model/KTV_Data.h"
 #include "simulator/SimBus.h"
 
@@ -27,13 +28,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class RecordingUi final : public IConsoleUi {
+class RecordingUi final : public NullConsoleUi {
 public:
     explicit RecordingUi(MessageQueue& q) : m_queue(q) {}
-    void ShowMessage(const UiText& text, MessageStyle style) override
+    void ShowMessage(const UiMessage& message, MessageStyle style) override
     {
-        messages.push_back(text.en);
-        messagesZh.push_back(text.zh);
+        messages.push_back(EnglishText(message));
+        ids.push_back(message.id);
         styles.push_back(style);
     }
     void SetConnectLook(ConnectLook look) override { this->look = look; }
@@ -47,7 +48,8 @@ public:
     void After(std::chrono::milliseconds d, std::function<void()> fn) override { m_queue.After(d, std::move(fn)); }
     void LiveLoaded(int) override { ++liveLoaded; }
 
-    std::vector<std::string> messages, messagesZh;
+    std::vector<std::string> messages;
+    std::vector<MessageId> ids;  // which message: texts alike in English differ in Chinese
     std::vector<MessageStyle> styles;
     std::vector<std::vector<std::string>> menus;
     int menuChoice = -1;
@@ -265,7 +267,7 @@ TEST_F(SimLink, SilenceAndBadChecksumEndAsLinkLost)
     ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }, 15s));
     ASSERT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
     EXPECT_EQ(ui->styles.back(), MessageStyle::SelfClosing);
-    EXPECT_EQ(ui->messagesZh.back(), "连接失败  请检查USB线缆是否插好或重启计算机和设备后再尝试连接!");
+    EXPECT_EQ(ui->ids.back(), kMsgConnectionFailure);
     EXPECT_EQ(model->flags.synced, 0);
     EXPECT_EQ(ui->look, ConnectLook::Disconnected);
 
@@ -284,7 +286,7 @@ TEST_F(SimLink, EmptyDataReplyIsADeviceFault)
     link->AutoConnect();
     ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }));
     EXPECT_EQ(ui->messages, std::vector<std::string>{"Please Update the Firmware!"});
-    EXPECT_EQ(ui->messagesZh.back(), "设备异常 请更新固件!!");
+    EXPECT_EQ(ui->ids.back(), kMsgDeviceFault);
     EXPECT_EQ(ui->styles.back(), MessageStyle::Modal);
 }
 
@@ -383,7 +385,7 @@ TEST_F(SimLink, ConnectButtonWithoutProcessorsOrWithABusyOne)
     ui->messages.clear();
     link->ToggleConnection();
     EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
-    EXPECT_EQ(ui->messagesZh.back(), "连接失败  请检查USB线缆是否插好或\n该设备已经连接上了另一软件!");
+    EXPECT_EQ(ui->ids.back(), kMsgCannotOpen);
     EXPECT_FALSE(link->IsConnected());
 }
 

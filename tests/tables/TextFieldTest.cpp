@@ -33,8 +33,7 @@ TEST(TextField, TooLongTextIsRefusedAndTheFieldKept)
     EXPECT_EQ(EncodeTextField(programName, "sixteen chars..."), TextFieldResult::TooLong);
     EXPECT_EQ(0, std::memcmp(programName.data(), "fifteen chars..", 15));
 
-    EXPECT_STREQ(kMsgCharLenError.Get(false), "char Len error!");
-    EXPECT_STREQ(kMsgCharLenError.Get(true), "字符长度错误!");
+    EXPECT_EQ(EnglishText(kMsgCharLenError), "char Len error!");
 }
 
 TEST(TextField, DecodeStopsAtFirstZeroAndTrims)

@@ -1,0 +1,254 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>ovix::CDisplayDlg</name>
+    <message>
+        <source>End of </source>
+        <translation>加载结束</translation>
+    </message>
+    <message>
+        <source>Load Data</source>
+        <translation>加载数据</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::CMsgBox</name>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::CQamrelView</name>
+    <message>
+        <source>Volume</source>
+        <translation>音量</translation>
+    </message>
+    <message>
+        <source>High-pass filter</source>
+        <translation>高通滤波器</translation>
+    </message>
+    <message>
+        <source>Low-pass filter</source>
+        <translation>低通滤波器</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>Front L</source>
+        <translation>前左</translation>
+    </message>
+    <message>
+        <source>Front R</source>
+        <translation>前右</translation>
+    </message>
+    <message>
+        <source>Rear L</source>
+        <translation>后左</translation>
+    </message>
+    <message>
+        <source>Rear R</source>
+        <translation>后右</translation>
+    </message>
+    <message>
+        <source>Sub L</source>
+        <translation>低音左</translation>
+    </message>
+    <message>
+        <source>Sub R</source>
+        <translation>低音右</translation>
+    </message>
+    <message>
+        <source>Group&amp;Front</source>
+        <translation>组合&amp;前置</translation>
+    </message>
+    <message>
+        <source>Group&amp;Rear</source>
+        <translation>组合&amp;后置</translation>
+    </message>
+    <message>
+        <source>Group&amp;Sub</source>
+        <translation>组合&amp;低音</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Freq</source>
+        <translation>频率</translation>
+    </message>
+    <message>
+        <source>Oct</source>
+        <translation>斜率</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>工作</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>已连接</translation>
+    </message>
+    <message>
+        <source>Connect...</source>
+        <translation>连接...</translation>
+    </message>
+    <message>
+        <source>Not connect</source>
+        <translation>未连接</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::CVersionDlg</name>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Firmware Update</source>
+        <translation>设备固件更新</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <comment>language button on a Chinese system: names the other language</comment>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <comment>language button: names the other language</comment>
+        <translation>English</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::FontStatic</name>
+    <message>
+        <source>Font could not be created!</source>
+        <translation>字体不能创建!</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::Messages</name>
+    <message>
+        <source>char Len error!</source>
+        <translation>字符长度错误!</translation>
+    </message>
+    <message>
+        <source>Connection failure!</source>
+        <comment>the processor stopped answering</comment>
+        <translation>连接失败  请检查USB线缆是否插好或重启计算机和设备后再尝试连接!</translation>
+    </message>
+    <message>
+        <source>Connection failure!</source>
+        <comment>the chosen processor cannot be opened</comment>
+        <translation>连接失败  请检查USB线缆是否插好或
+该设备已经连接上了另一软件!</translation>
+    </message>
+    <message>
+        <source>No connection can be opened</source>
+        <translation>没有连接可以打开</translation>
+    </message>
+    <message>
+        <source>Please Update the Firmware!</source>
+        <translation>设备异常 请更新固件!!</translation>
+    </message>
+    <message>
+        <source> If device version is lower than the software version, only the device at version, HN338-V%1.01 to HN338-V%1.99, can be connected with this software.</source>
+        <translation>设备版本比PC软件版本号低，只有版本号为“HN338-V%1.01到HN338-V%1.99”之间的设备才能和该版本的PC软件连接。</translation>
+    </message>
+    <message>
+        <source> If software version is lower than the device version, only the software at version, PHN338-V%1.01 to PHN338-V%1.99, can be connected with this device.</source>
+        <translation>PC软件版本比设备版本号低，只有版本号为“PHN338-V%1.01到PHN338-V%1.99”之间的PC软件才能和该版本的设备连接。</translation>
+    </message>
+    <message>
+        <source>Save MusicFile Error!</source>
+        <translation>保存音乐文件错误!</translation>
+    </message>
+    <message>
+        <source>Read MusicFile  Error</source>
+        <translation>读音乐文件错误!</translation>
+    </message>
+    <message>
+        <source>save all MusicFile Error!</source>
+        <translation>保存所有音乐文件错误!</translation>
+    </message>
+    <message>
+        <source>Read all MusicFile Error</source>
+        <translation>读所有音乐文件错误!</translation>
+    </message>
+    <message>
+        <source>Connected Usb</source>
+        <translation>连接Usb</translation>
+    </message>
+    <message>
+        <source>Erasing......</source>
+        <translation>擦除中......</translation>
+    </message>
+    <message>
+        <source>Programming......</source>
+        <comment>firmware status: DSP data</comment>
+        <translation>DSP更新开始</translation>
+    </message>
+    <message>
+        <source>Programming......</source>
+        <comment>firmware status: MCU data</comment>
+        <translation>数据传输</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <comment>firmware status: last step answered</comment>
+        <translation>更新完成!</translation>
+    </message>
+    <message>
+        <source>Bin File error!</source>
+        <translation>Bin文件错误!</translation>
+    </message>
+    <message>
+        <source>更新文件错误！</source>
+        <comment>firmware file without a usable section</comment>
+        <translation>更新文件错误！</translation>
+    </message>
+    <message>
+        <source>Update successfully!</source>
+        <comment>firmware message: update finished</comment>
+        <translation>固件更新完成!</translation>
+    </message>
+    <message>
+        <source>The firmware update failed</source>
+        <translation>更新固件失败！</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::NumFormat</name>
+    <message>
+        <source>OFF</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::NumSpin</name>
+    <message>
+        <source>Set Pos Error!</source>
+        <translation>设定Pos错误!</translation>
+    </message>
+</context>
+</TS>
