@@ -86,4 +86,17 @@ std::shared_ptr<IHidBackend> MakeBackend(const std::string& device)
     return nullptr;
 }
 
+bool OpenLinkTrace(LinkOptions& options)
+{
+    if (options.trace.empty())
+        return true;
+    options.traceFile = CProtocolTrace::Open(options.trace);
+    return options.traceFile != nullptr;
+}
+
+std::shared_ptr<IHidBackend> MakeBackend(const LinkOptions& options)
+{
+    return WithTrace(MakeBackend(options.device), options.traceFile);
+}
+
 } // namespace ovix

@@ -3,6 +3,7 @@
 // and the one place where --device picks the HID backend.
 
 #include "protocol/HidBackend.h"
+#include "protocol/ProtocolTrace.h"
 
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@ namespace ovix {
 struct LinkOptions {
     std::string device = "usb";  // usb (real processors), sim or unix:PATH
     std::string trace;           // --trace FILE: protocol trace appended to FILE; empty: off
+    std::shared_ptr<CProtocolTrace> traceFile;  // the open trace, once OpenLinkTrace opened it
 };
 
 // Takes --device VALUE / --device=VALUE and --trace FILE / --trace=FILE out of args,
@@ -24,5 +26,13 @@ std::string TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options
 // simulated processor per process, so everything a process does with it (a push, then a
 // dump) meets the same memory.
 std::shared_ptr<IHidBackend> MakeBackend(const std::string& device);
+
+// Opens options.trace for appending into options.traceFile; true also when no trace is
+// asked for. False when the file cannot be opened.
+bool OpenLinkTrace(LinkOptions& options);
+
+// The backend for options.device, carrying options.traceFile when there is one, so the
+// link over it traces every report; nullptr for an unknown device.
+std::shared_ptr<IHidBackend> MakeBackend(const LinkOptions& options);
 
 } // namespace ovix

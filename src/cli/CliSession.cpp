@@ -6,10 +6,10 @@
 
 namespace ovix::cli {
 
-CliSession::CliSession(const std::string& device) : m_model(std::make_unique<ParameterModel>())
+CliSession::CliSession(const LinkOptions& link) : m_model(std::make_unique<ParameterModel>())
 {
     ResetImage(m_model->image);
-    std::shared_ptr<IHidBackend> backend = MakeBackend(device);
+    std::shared_ptr<IHidBackend> backend = MakeBackend(link);
     if (!backend)
         return;
     m_link = std::make_unique<CConsoleLink>(*m_model, m_flags, m_batchLock, std::move(backend), m_records,
@@ -80,11 +80,11 @@ void CliSession::Disconnect()
     }
 }
 
-std::unique_ptr<CliSession> ConnectedSession(const std::string& device, std::ostream& err, int& exitCode)
+std::unique_ptr<CliSession> ConnectedSession(const LinkOptions& link, std::ostream& err, int& exitCode)
 {
-    auto session = std::make_unique<CliSession>(device);
+    auto session = std::make_unique<CliSession>(link);
     if (!session->Valid()) {
-        err << "ovixctl: unknown device '" << device << "'\n";
+        err << "ovixctl: unknown device '" << link.device << "'\n";
         exitCode = 2;
         return nullptr;
     }

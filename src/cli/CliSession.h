@@ -3,6 +3,7 @@
 // message loop of this process's own and a UI that remembers what the console would have
 // shown.
 
+#include "backends/DeviceOption.h"
 #include "link/ConsoleLink.h"
 #include "link/NullConsoleUi.h"
 #include "link/MessageQueue.h"
@@ -39,7 +40,8 @@ private:
 
 class CliSession {
 public:
-    explicit CliSession(const std::string& device);
+    // A session on link.device; its link traces into link.traceFile when that is open.
+    explicit CliSession(const LinkOptions& link);
     ~CliSession();
 
     bool Valid() const { return m_link != nullptr; }
@@ -73,8 +75,8 @@ private:
     std::unique_ptr<CQamrelDoc> m_doc;
 };
 
-// A session on opts.link.device, connected and read as the console does at start-up; nullptr
-// with the message printed and `exitCode` set when that fails.
-std::unique_ptr<CliSession> ConnectedSession(const std::string& device, std::ostream& err, int& exitCode);
+// A session on opts.link, connected and read as the console does at start-up; nullptr with
+// the message printed and `exitCode` set when that fails.
+std::unique_ptr<CliSession> ConnectedSession(const LinkOptions& link, std::ostream& err, int& exitCode);
 
 } // namespace ovix::cli

@@ -19,7 +19,7 @@ int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& op
         err << "ovixctl devices: takes no argument\n";
         return kExitUsage;
     }
-    CliSession session(opts.link.device);
+    CliSession session(opts.link);
     if (!session.Valid()) {
         err << "ovixctl: unknown device '" << opts.link.device << "'\n";
         return kExitUsage;
@@ -48,7 +48,7 @@ int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts,
         return kExitUsage;
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.link.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;

@@ -27,7 +27,8 @@ constexpr const char* kUsage =
     "\n"
     "options:\n"
     "  --device DEVICE         usb (default), sim or unix:PATH\n"
-    "  --trace FILE            append every report written and read to FILE\n"
+    "  --trace FILE            append every report written and read, every dropped reply\n"
+    "                          and every failed write to FILE\n"
     "  --json                  JSON output where a command offers it\n"
     "  --help                  this text\n";
 
@@ -40,6 +41,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const std::string error = TakeLinkOptions(words, opts.link);
     if (!error.empty()) {
         err << "ovixctl: " << error << "\n";
+        return kExitUsage;
+    }
+    if (!OpenLinkTrace(opts.link)) {
+        err << "ovixctl: cannot open trace file '" << opts.link.trace << "'\n";
         return kExitUsage;
     }
     std::vector<std::string> rest;

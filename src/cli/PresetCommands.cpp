@@ -211,7 +211,7 @@ int PresetPush(const std::vector<std::string>& args, const CommonOptions& opts, 
         }
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.link.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;
@@ -251,7 +251,7 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
         return kExitUsage;
     }
     int exitCode = kExitOk;
-    auto connected = ConnectedSession(opts.link.device, err, exitCode);
+    auto connected = ConnectedSession(opts.link, err, exitCode);
     if (!connected)
         return exitCode;
     CliSession& session = *connected;

@@ -72,6 +72,8 @@ public:
     // complete, verified reply was dispatched.
     bool FeedChunk(std::span<const std::uint8_t> chunk);
     void ResetCollector() { m_collector.Reset(); }
+    // Why the last FeedChunk dropped a reply (for the protocol trace); nothing when it did not.
+    const std::optional<FrameError>& LastDroppedReply() const { return m_collector.LastDrop(); }
 
     // What the worker sends when the queue is empty: the delay memory when it is due, else
     // the next changed group, else a status poll.

@@ -71,8 +71,24 @@ void CLinkWorker::Run()
 void CLinkWorker::NormalExchange()
 {
     const auto start = std::chrono::steady_clock::now();
-    if (!m_transport.WriteFrame(m_command))
+    if (!m_flags.linkRunning || !m_transport.IsOpen())
         return;
+    FramePtr head = m_command.Head();
+    if (!head) {
+        // Nothing queued: the next changed group, or else a status poll. It goes out in the
+        // next exchange, so a batch the window thread is queueing right now still comes first.
+        m_command.Enqueue(m_command.NextPendingFrame());
+        return;
+    }
+    // A frame whose reports all went out before (its answer was lost) is not written again.
+    Report report;
+    while (head->NextReport(report)) {
+        // A report that does not arrive gets no answer, so the read phase ends as link lost;
+        // during some firmware steps writes fail by design. Either way the trace shows it.
+        m_transport.WriteReport(report);
+        if (!m_flags.linkRunning)
+            return;
+    }
     const ReadOutcome outcome =
         m_transport.ReadReply(m_command, m_sink, start, [this] { return m_stopping.load(); });
     if (outcome == ReadOutcome::Lost)

@@ -1,7 +1,9 @@
 #pragma once
 // The link worker: one thread that performs one exchange with the processor per cycle —
 // write the frame at the head of the queue, read until its reply has been dispatched,
-// pause 10 ms — for as long as the link runs.
+// pause 10 ms — for as long as the link runs. It decides what is sent: the queue's head, or
+// when the queue is empty the next changed group or a status poll (queued for the next
+// exchange); the transport only moves the reports.
 
 #include "link/KTVCommand.h"
 #include "link/LinkSink.h"

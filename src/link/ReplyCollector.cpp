@@ -1,7 +1,6 @@
 #include "link/ReplyCollector.h"
 
 #include "protocol/Protocol.h"
-#include "tables/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +8,6 @@
 namespace ovix {
 
 namespace {
-// start byte .. payload length: buffer bytes 0..10
-constexpr int kReplyHeader = 11;
 // a reply is its payload plus 13 bytes from the start byte to the end byte
 constexpr int kReplyOverhead = 13;
 }
@@ -30,6 +27,7 @@ void ReplyCollector::Clear()
 
 std::optional<Reply> ReplyCollector::Feed(std::span<const std::uint8_t> chunk)
 {
+    m_lastDrop.reset();
     if (chunk.empty())
         return std::nullopt;
 
@@ -54,6 +52,8 @@ std::optional<Reply> ReplyCollector::Feed(std::span<const std::uint8_t> chunk)
     const std::size_t n = chunk.size() - start;
     if (m_received + n > m_buffer.size()) {
         // more than any reply can hold: not a reply of ours
+        m_lastDrop = FrameError{FrameErrorKind::TooLong, kBufferSize - kReplyOverhead,
+                                int(m_received + n) - kReplyOverhead};
         Reset();
         return std::nullopt;
     }
@@ -62,29 +62,27 @@ std::optional<Reply> ReplyCollector::Feed(std::span<const std::uint8_t> chunk)
 
     if (m_received < kReplyOverhead)
         return std::nullopt;
-    const int expected = GetU16(m_buffer.data() + 9) + kReplyOverhead;
-    if (expected > kBufferSize) {
-        Reset();
+    // the start byte was found above, whatever its value: the decoder takes it as found
+    FrameRules rules;
+    rules.from = FrameStart::StartByte;
+    rules.maxPayload = kBufferSize - kReplyOverhead;
+    const FrameResult decoded = DecodeFrame({m_buffer.data(), std::size_t(m_received)}, rules);
+    if (decoded.Incomplete())
         return std::nullopt;
-    }
-    if (m_received < expected)
-        return std::nullopt;
-
-    std::uint8_t x = 0;
-    for (int i = 1; i <= expected - 3; ++i)
-        x ^= m_buffer[std::size_t(i)];
-    if (m_buffer[std::size_t(expected - 1)] != kEndByte || m_buffer[std::size_t(expected - 2)] != x) {
+    if (!decoded) {
+        m_lastDrop = decoded.Error();
         Reset();
         return std::nullopt;
     }
 
+    const DecodedFrame& f = decoded.Frame();
     Reply r;
-    r.command = m_buffer[1];
-    r.program = m_buffer[3];
-    r.recordType = m_buffer[4];
-    r.index = m_buffer[5];
-    r.block = m_buffer[6];
-    r.payload = {m_buffer.data() + kReplyHeader, std::size_t(expected - kReplyOverhead)};
+    r.command = f.command;
+    r.program = f.program;
+    r.recordType = f.recordType;
+    r.index = f.index;
+    r.block = f.block;
+    r.payload = f.payload;
     // the bytes after the end byte (report padding) are dropped with the reset
     Reset();
     return r;

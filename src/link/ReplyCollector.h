@@ -5,6 +5,8 @@
 //
 // The reply buffer holds the reply from its start byte on: buffer byte k is frame byte k + 3.
 
+#include "protocol/FrameDecoder.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -35,6 +37,9 @@ public:
     // Reset and zero the buffer, as a cleared queue does.
     void Clear();
 
+    // Why the last Feed dropped a reply; nothing when it dropped none.
+    const std::optional<FrameError>& LastDrop() const { return m_lastDrop; }
+
     bool InFrame() const { return m_inFrame; }
     int Received() const { return m_received; }
 
@@ -43,6 +48,7 @@ private:
     int m_syncCount = 0;
     bool m_inFrame = false;
     int m_received = 0;
+    std::optional<FrameError> m_lastDrop;
 };
 
 } // namespace ovix

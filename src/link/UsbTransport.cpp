@@ -28,7 +28,8 @@ void MemoryDeviceRecords::ResetDeviceRecords()
 
 CUsbTransport::CUsbTransport(std::shared_ptr<IHidBackend> backend, LinkFlags& flags,
                              IDeviceRecords& records)
-    : m_backend(std::move(backend)), m_flags(flags), m_records(records)
+    : m_backend(std::move(backend)), m_flags(flags), m_records(records),
+      m_trace(m_backend ? m_backend->Trace() : nullptr)
 {
 }
 
@@ -154,29 +155,19 @@ void CUsbTransport::SetDevicePath(const std::string& path)
     m_devicePath = path;
 }
 
-bool CUsbTransport::WriteFrame(CKTVCommand& command)
+std::shared_ptr<IHidDevice> CUsbTransport::Device() const
 {
-    std::shared_ptr<IHidDevice> device;
-    {
-        std::lock_guard lock(m_mutex);
-        device = m_device;
-    }
-    if (!device || !m_flags.linkRunning)
-        return false;
-    FramePtr head = command.Head();
-    if (!head) {
-        // the frame goes out in the next exchange
-        command.Enqueue(command.NextPendingFrame());
-        return false;
-    }
-    Report report;
-    while (head->NextReport(report)) {
-        // a report that does not arrive gets no answer; the read phase ends as link lost
-        device->Write(report, int(m_timeouts.writeWait.count()));
-        if (!m_flags.linkRunning)
-            return false;
-    }
-    return true;
+    std::lock_guard lock(m_mutex);
+    return m_device;
+}
+
+HidIo CUsbTransport::WriteReport(const Report& report)
+{
+    const std::shared_ptr<IHidDevice> device = Device();
+    const HidIo io = device ? device->Write(report, int(m_timeouts.writeWait.count())) : HidIo::Error;
+    if (m_trace)
+        m_trace->Written(report, io);
+    return io;
 }
 
 ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
@@ -184,18 +175,16 @@ ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
                                      const std::function<bool()>& stop)
 {
     using namespace std::chrono;
-    std::shared_ptr<IHidDevice> device;
-    {
-        std::lock_guard lock(m_mutex);
-        device = m_device;
-    }
-    auto lost = [&] {
+    const std::shared_ptr<IHidDevice> device = Device();
+    auto lost = [&](const char* why) {
+        if (m_trace)
+            m_trace->Lost(why);
         if (m_flags.linkRunning)
             sink.Post(WM_LINK_LOST, 0, 0);
         return ReadOutcome::Lost;
     };
     if (!device)
-        return lost();
+        return lost("device closed");
 
     // Reports are waited for in short slices so that a stopping link never waits out a
     // whole report limit.
@@ -216,7 +205,9 @@ ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
         if (!m_flags.linkRunning || stop())
             break;
         if (io != HidIo::Ok)
-            return lost();  // no report within the limit, or the device is gone
+            return lost(io == HidIo::Timeout ? "no report within the report limit" : "read failed");
+        if (m_trace)
+            m_trace->Read(report);
 
         const bool zero = std::all_of(report.begin() + 1, report.end(), [](std::uint8_t b) { return b == 0; });
         allZeroSoFar = allZeroSoFar && zero;
@@ -224,9 +215,11 @@ ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
             std::this_thread::sleep_for(milliseconds(10));
         if (command.FeedChunk({report.data() + 1, kReportData}))
             return ReadOutcome::Answered;
+        if (m_trace && command.LastDroppedReply())
+            m_trace->Dropped(*command.LastDroppedReply());
         if (steady_clock::now() - exchangeStart > m_timeouts.exchange) {
             std::this_thread::sleep_for(milliseconds(10));
-            return lost();
+            return lost("no complete reply within the exchange limit");
         }
     }
     return ReadOutcome::Stopped;

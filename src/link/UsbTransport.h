@@ -1,9 +1,12 @@
 #pragma once
-// Finds the processor on the HID bus, opens it, and carries the link worker's exchanges:
-// frames cut into 65-byte reports on the way out, reports fed to the reply collector on the
-// way in, with the link's time limits. Written once over a report-level backend.
+// Finds the processor on the HID bus, opens it, and moves the link worker's reports: one
+// 65-byte report at a time on the way out, reports fed to the reply collector on the way in
+// with the read phase's time limits. What to send is the worker's business. Written once
+// over a report-level backend; every report goes into the protocol trace when the backend
+// carries one.
 
 #include "protocol/HidBackend.h"
+#include "protocol/ProtocolTrace.h"
 #include "link/KTVCommand.h"
 #include "link/LinkFlags.h"
 
@@ -69,9 +72,10 @@ public:
     // Why the last open failed.
     OpenError LastOpenError() const { return m_lastError; }
 
-    // Worker side. WriteFrame: the write phase of one normal exchange; true when the head
-    // frame is out and a reply is to be read.
-    bool WriteFrame(CKTVCommand& command);
+    // Worker side. Writes one output report within the write limit and returns how it went
+    // (Error when no device is open). A failed write raises no error of its own: the frame
+    // then gets no answer and the read phase ends as link lost. It shows in the trace.
+    HidIo WriteReport(const Report& report);
     // The read phase: until a reply is dispatched, the time limits pass (the link is lost:
     // WM_LINK_LOST is posted) or stop() turns true.
     ReadOutcome ReadReply(CKTVCommand& command, LinkSink& sink,
@@ -81,16 +85,21 @@ public:
     void SetTimeouts(const LinkTimeouts& t) { m_timeouts = t; }
     const LinkTimeouts& Timeouts() const { return m_timeouts; }
 
+    // The trace the backend carries; nullptr when tracing is off.
+    CProtocolTrace* Trace() const { return m_trace.get(); }
+
     // Device arrivals and removals, until the handle is destroyed.
     std::unique_ptr<IWatchHandle> Watch(DeviceChangeFn fn);
 
 private:
     std::vector<HidDeviceInfo> Enumerate();
     bool OpenPath(const std::string& path);
+    std::shared_ptr<IHidDevice> Device() const;
 
     std::shared_ptr<IHidBackend> m_backend;
     LinkFlags& m_flags;
     IDeviceRecords& m_records;
+    const std::shared_ptr<CProtocolTrace> m_trace;
     LinkTimeouts m_timeouts;
 
     mutable std::mutex m_mutex;  // guards the lists and the path, not the device I/O

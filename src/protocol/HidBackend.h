@@ -15,6 +15,8 @@
 
 namespace ovix {
 
+class CProtocolTrace;
+
 // The processor's identity: all three must match.
 constexpr std::uint16_t kVendorId = 0x0483;
 constexpr std::uint16_t kProductId = 0x5750;
@@ -73,6 +75,9 @@ public:
     // Calls fn (on a backend thread) for every arrival and removal of a device until the
     // handle is destroyed. A backend that cannot watch returns nullptr.
     virtual std::unique_ptr<IWatchHandle> Watch(DeviceChangeFn fn) = 0;
+    // The protocol trace the link over this backend writes to; none unless the backend was
+    // wrapped with WithTrace (protocol/ProtocolTrace.h).
+    virtual std::shared_ptr<CProtocolTrace> Trace() const { return nullptr; }
 };
 
 } // namespace ovix

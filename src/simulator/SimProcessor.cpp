@@ -1,7 +1,7 @@
 #include "simulator/SimProcessor.h"
 
+#include "protocol/FrameDecoder.h"
 #include "protocol/SendData.h"
-#include "tables/ByteOrder.h"
 #include "tables/Scales.h"
 
 #include <algorithm>
@@ -208,9 +208,9 @@ HidIo CSimProcessor::HostRead(Report& report, int timeoutMs, std::uint64_t conne
     }
 }
 
-// Frame collection: a frame starts at 0xEE after (at least) three 0x7D bytes; its header's
-// length field says how long it is. Bytes between frames, such as the zero padding of a
-// frame's last report, are skipped.
+// Frame collection: a frame starts at 0xEE after (at least) three 0x7D bytes; the decoder
+// says when it is complete (its length field) and whether it is intact. Bytes between
+// frames, such as the zero padding of a frame's last report, are skipped.
 void CSimProcessor::ReceiveByte(std::uint8_t b)
 {
     if (m_rx.empty()) {
@@ -224,50 +224,43 @@ void CSimProcessor::ReceiveByte(std::uint8_t b)
         return;
     }
     m_rx.push_back(b);
-    if (m_rx.size() < std::size_t(kFrameHeaderSize))
+    const FrameResult decoded = DecodeFrame(m_rx);
+    if (decoded.Incomplete())
         return;
-    const int n = GetU16(m_rx.data() + 12);
-    if (n > kMaxPayload) {
-        // longer than any frame the processor takes: dropped unanswered
-        m_rx.clear();
+    std::vector<std::uint8_t> frame;
+    frame.swap(m_rx);
+    // longer than any frame the processor takes: dropped unanswered, and not logged
+    if (!decoded.Ok() && decoded.Error().kind == FrameErrorKind::TooLong)
         return;
-    }
-    if (m_rx.size() == std::size_t(n + kFrameOverhead)) {
-        std::vector<std::uint8_t> frame;
-        frame.swap(m_rx);
-        ReceiveFrame(std::move(frame));
-    }
+    ReceiveFrame(std::move(frame), decoded);
 }
 
-void CSimProcessor::ReceiveFrame(std::vector<std::uint8_t> frame)
+void CSimProcessor::ReceiveFrame(std::vector<std::uint8_t> frame, const FrameResult& decoded)
 {
-    m_log.push_back(frame);
-    const std::size_t n = frame.size();
-    const bool intact = frame[n - 1] == kEndByte &&
-                        FrameChecksum({frame.data(), n - 2}) == frame[n - 2];
-    // a damaged frame is not answered: the console's read runs into its time limit
-    if (!intact || m_silent)
-        return;
-    if (m_resend > 0) {
-        --m_resend;
-        QueueReply({REPLY_RESEND, {}}, frame);
-        return;
+    // a damaged frame is logged but not answered: the console's read runs into its time limit
+    if (decoded.Ok() && !m_silent) {
+        const DecodedFrame& f = decoded.Frame();  // points into frame
+        if (m_resend > 0) {
+            --m_resend;
+            QueueReply({REPLY_RESEND, {}}, f);
+        } else {
+            QueueReply(Execute(f), f);
+        }
     }
-    QueueReply(Execute(frame), frame);
+    m_log.push_back(std::move(frame));
 }
 
-CSimProcessor::Reply CSimProcessor::Execute(const std::vector<std::uint8_t>& frame)
+CSimProcessor::Reply CSimProcessor::Execute(const DecodedFrame& frame)
 {
-    const int program = frame[6];
-    const int type = frame[7];
-    const int index = frame[8];
-    const int block = frame[9];
-    const int n = int(frame.size()) - kFrameOverhead;
-    switch (frame[4]) {
+    const int program = frame.program;
+    const int type = frame.recordType;
+    const int index = frame.index;
+    const int block = frame.block;
+    switch (frame.command) {
     case CMD_WRITE:
         // every write is acknowledged, also of things this processor does not keep
         // (firmware steps, unknown items)
-        Write(program, type, index, block, frame.data() + kFrameHeaderSize, n);
+        Write(program, type, index, block, frame.payload.data(), int(frame.payload.size()));
         return {REPLY_ACK, {}};
     case CMD_READ: {
         if (m_emptyRead) {
@@ -390,14 +383,14 @@ bool CSimProcessor::ReadItem(int item, int program, std::vector<std::uint8_t>& o
 
 // The reply echoes the request's program, record type, index and block byte; it goes out
 // in 64-byte pieces, each reportDelay after the one before (or after the frame's arrival).
-void CSimProcessor::QueueReply(const Reply& reply, const std::vector<std::uint8_t>& request)
+void CSimProcessor::QueueReply(const Reply& reply, const DecodedFrame& request)
 {
     FrameHeader h;
     h.command = reply.command;
-    h.program = request[6];
-    h.recordType = request[7];
-    h.index = request[8];
-    h.block = request[9];
+    h.program = request.program;
+    h.recordType = request.recordType;
+    h.index = request.index;
+    h.block = request.block;
     h.link = 0;
     const std::unique_ptr<CSendData> frame = FinishFrame(h, reply.payload);
     if (!frame)

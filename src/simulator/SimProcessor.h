@@ -9,6 +9,7 @@
 // inject faults, unplug it and look into its memory, so every call is thread-safe: one
 // mutex guards the whole state and a condition variable wakes a waiting read.
 
+#include "protocol/FrameDecoder.h"
 #include "protocol/HidBackend.h"
 #include "model/DeviceImage.h"
 
@@ -106,12 +107,12 @@ private:
     bool Reachable(std::uint64_t connection) const;
     void ClearBuffers();
     void ReceiveByte(std::uint8_t b);
-    void ReceiveFrame(std::vector<std::uint8_t> frame);
-    Reply Execute(const std::vector<std::uint8_t>& frame);
+    void ReceiveFrame(std::vector<std::uint8_t> frame, const FrameResult& decoded);
+    Reply Execute(const DecodedFrame& frame);
     void Write(int program, int type, int index, int block, const std::uint8_t* data, int n);
     bool Read(int program, int type, int index, int block, std::vector<std::uint8_t>& out);
     bool ReadItem(int item, int program, std::vector<std::uint8_t>& out) const;
-    void QueueReply(const Reply& reply, const std::vector<std::uint8_t>& request);
+    void QueueReply(const Reply& reply, const DecodedFrame& request);
 
     const std::chrono::microseconds m_reportDelay;
     const std::uint16_t m_release;

@@ -1,10 +1,10 @@
 #pragma once
 // The host end of a simulated processor for tests: writes console frames as reports and
-// reads one reply frame back, checking its framing on the way.
+// reads one reply frame back through the frame decoder, checking its framing on the way.
 
+#include "protocol/FrameDecoder.h"
 #include "protocol/HidBackend.h"
 #include "protocol/SendData.h"
-#include "tables/ByteOrder.h"
 #include "simulator/SimProcessor.h"
 
 #include <gtest/gtest.h>
@@ -60,38 +60,40 @@ inline int Send(IHidDevice& device, CSendData& frame)
 }
 
 // Reads input reports until one whole reply frame is in; nothing when the processor stays
-// quiet for timeoutMs. Everything after the end byte must be zero padding.
+// quiet for timeoutMs. Everything after the end byte must be zero padding. A reply with a
+// wrong checksum is returned with checksumOk false; any other damage fails the test.
 inline std::optional<Reply> Receive(IHidDevice& device, int timeoutMs = 5000)
 {
     std::vector<std::uint8_t> bytes;
     Report report{};
+    FrameRules anyChecksum;
+    anyChecksum.verifyChecksum = false;
     while (device.Read(report, timeoutMs) == HidIo::Ok) {
         EXPECT_EQ(report[0], 0) << "input reports carry report id 0";
         bytes.insert(bytes.end(), report.begin() + 1, report.end());
-        if (bytes.size() < std::size_t(kFrameHeaderSize))
+        const FrameResult decoded = DecodeFrame(bytes, anyChecksum);
+        if (decoded.Incomplete())
             continue;
-        const std::size_t n = GetU16(bytes.data() + 12);
-        const std::size_t length = n + kFrameOverhead;
-        if (bytes.size() < length)
-            continue;
-        EXPECT_EQ(bytes.size(), (length + kReportData - 1) / kReportData * kReportData)
+        if (!decoded) {
+            ADD_FAILURE() << "a damaged reply: " << Describe(decoded.Error());
+            return std::nullopt;
+        }
+        const DecodedFrame& f = decoded.Frame();
+        EXPECT_EQ(bytes.size(), (f.length + kReportData - 1) / kReportData * kReportData)
             << "a reply takes as few reports as it needs";
-        const std::vector<std::uint8_t> sync{kSyncByte, kSyncByte, kSyncByte, kStartByte};
-        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4), sync);
-        EXPECT_EQ(bytes[length - 1], kEndByte);
-        for (std::size_t i = length; i < bytes.size(); ++i)
+        for (std::size_t i = f.length; i < bytes.size(); ++i)
             EXPECT_EQ(bytes[i], 0) << "padding after the end byte, at " << i;
         Reply r;
-        r.command = bytes[4];
-        r.address = bytes[5];
-        r.program = bytes[6];
-        r.type = bytes[7];
-        r.index = bytes[8];
-        r.block = bytes[9];
-        r.link = bytes[10];
-        r.reserved = bytes[11];
-        r.payload.assign(bytes.begin() + kFrameHeaderSize, bytes.begin() + std::ptrdiff_t(kFrameHeaderSize + n));
-        r.checksumOk = FrameChecksum({bytes.data(), kFrameHeaderSize + n}) == bytes[kFrameHeaderSize + n];
+        r.command = f.command;
+        r.address = f.address;
+        r.program = f.program;
+        r.type = f.recordType;
+        r.index = f.index;
+        r.block = f.block;
+        r.link = f.link;
+        r.reserved = f.reserved;
+        r.payload.assign(f.payload.begin(), f.payload.end());
+        r.checksumOk = DecodeFrame(bytes).Ok();
         return r;
     }
     EXPECT_TRUE(bytes.empty()) << "a reply broke off after " << bytes.size() << " bytes";
