@@ -85,9 +85,6 @@ public:
     void SetTimeouts(const LinkTimeouts& t) { m_timeouts = t; }
     const LinkTimeouts& Timeouts() const { return m_timeouts; }
 
-    // The trace the backend carries; nullptr when tracing is off.
-    CProtocolTrace* Trace() const { return m_trace.get(); }
-
     // Device arrivals and removals, until the handle is destroyed.
     std::unique_ptr<IWatchHandle> Watch(DeviceChangeFn fn);
 
