@@ -247,6 +247,8 @@ void CSimProcessor::ReceiveFrame(std::vector<std::uint8_t> frame, const FrameRes
             QueueReply(Execute(f), f);
         }
     }
+    if (m_log.size() >= kMaxLoggedFrames)
+        m_log.pop_front();
     m_log.push_back(std::move(frame));
 }
 
@@ -526,7 +528,7 @@ void CSimProcessor::Edit(const std::function<void(DeviceImage&)>& fn)
 std::vector<std::vector<std::uint8_t>> CSimProcessor::ReceivedFrames() const
 {
     std::lock_guard lock(m_mutex);
-    return m_log;
+    return {m_log.begin(), m_log.end()};
 }
 
 void CSimProcessor::ClearReceivedFrames()

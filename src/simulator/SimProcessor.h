@@ -90,7 +90,9 @@ public:
     DeviceImage Memory() const;
     // Runs fn on the memory under the lock; fn must not call back into this processor.
     void Edit(const std::function<void(DeviceImage&)>& fn);
-    // Every complete frame received, in order, as sent (bad ones and swallowed ones too).
+    // Every complete frame received, in order, as sent (bad ones and swallowed ones too);
+    // the newest kMaxLoggedFrames, so an idle `--device sim` console does not grow forever.
+    static constexpr std::size_t kMaxLoggedFrames = 100000;
     std::vector<std::vector<std::uint8_t>> ReceivedFrames() const;
     void ClearReceivedFrames();
 
@@ -131,7 +133,7 @@ private:
     int m_resend = 0;
     bool m_corrupt = false;
     bool m_emptyRead = false;
-    std::vector<std::vector<std::uint8_t>> m_log;
+    std::deque<std::vector<std::uint8_t>> m_log;
 };
 
 } // namespace ovix::sim

@@ -438,3 +438,22 @@ TEST_F(SimProcessorTest, LogsFramesInOrderUntilCleared)
 
 } // namespace
 } // namespace ovix::sim::test
+
+namespace ovix::sim::test {
+namespace {
+
+TEST(SimProcessorLog, KeepsOnlyTheNewestFramesSoAnIdleConsoleDoesNotGrowForever)
+{
+    CSimProcessor sim{Fast()};
+    ProcessorWire wire{sim};
+    const std::size_t total = CSimProcessor::kMaxLoggedFrames + 3;
+    for (std::size_t i = 0; i < total; ++i) {
+        auto poll = StatusPoll();
+        ASSERT_GT(Send(wire, *poll), 0);
+    }
+    const auto frames = sim.ReceivedFrames();
+    EXPECT_EQ(frames.size(), CSimProcessor::kMaxLoggedFrames);
+}
+
+} // namespace
+} // namespace ovix::sim::test
