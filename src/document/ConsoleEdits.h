@@ -12,6 +12,7 @@
 #include "link/KTVCommand.h"
 #include "model/KTV_Data.h"
 
+#include <array>
 #include <mutex>
 #include <vector>
 
@@ -82,6 +83,24 @@ public:
     void ResetAllEq(int s);
 
 private:
+    // The sound-on bracket: the channels it silenced, with the on-flags they had.
+    struct SoundOnBracket {
+        std::vector<int> channels;
+        std::array<int, kOutputChannels> saved{};
+    };
+    // Silences every channel of channel's group on the processor (only while connected).
+    SoundOnBracket OpenBracket(int channel);
+    // Gives the channels the bracket silenced their on-flags back; a channel that joined
+    // the group in between is left alone.
+    void CloseBracket(const SoundOnBracket& bracket);
+    // Sets a channel's on-flag without marking it and queues its level block.
+    void QueueLevel(int channel, int on);
+    // The channel's record into its OutputBlock and the whole block queued, marked by the
+    // pair rule (only while connected).
+    void RewriteRecord(int channel);
+    // s, then the members of its group.
+    std::vector<int> WithGroup(int s) const;
+
     ParameterModel& m_model;
     CKTV_Data& m_records;
     CKTVCommand& m_command;
