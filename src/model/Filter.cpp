@@ -202,6 +202,10 @@ void CFilter::CopyFrom(const CFilter& other)
     m_family = other.m_family;
     m_slope = other.m_slope;
     m_geqFlag = other.m_geqFlag;
+    // A copy taken while the other filter glides towards its target is on its way too:
+    // it stays marked until its device frequency has reached the target, as after Step.
+    if (m_devFreq != m_freq)
+        m_dirty = 1;
     Recompute();
 }
 

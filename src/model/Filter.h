@@ -77,7 +77,8 @@ public:
     // Reads a band word: gain, bandwidth, slope and kind through the setters, then the
     // frequency as target and device frequency.
     void DecodeBand(const EqBandWord& word);
-    // Copies every value of another filter (no marking).
+    // Copies every value of another filter; marks nothing, except that a copy whose device
+    // frequency is still on its way to the target stays marked until it gets there.
     void CopyFrom(const CFilter& other);
 
     const Response& ResponseDb() const { return m_response; }

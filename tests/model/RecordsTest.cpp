@@ -336,3 +336,22 @@ TEST_F(Records, LinkedLimiterReleaseReachesThePartner)
     Drain();
     EXPECT_EQ(model->image.current.outputs[2].limRelease, 9);
 }
+
+TEST_F(Records, CopyTakenDuringAGlideGlidesOnToTheShownFrequency)
+{
+    Sync();
+    CKTV_OutData& from = records->Out(0);
+    CKTV_OutData& to = records->Out(1);
+    from.Band(7).SetFrequency(1000, true);  // 100 Hz to 1000 Hz: on its way
+    ASSERT_TRUE(records->NextDirtyGroup());  // one step sent: the processor has 200 Hz
+    ASSERT_EQ(from.Band(7).DevFreq(), 200);
+    to.CopySettingsFrom(from);
+    EXPECT_EQ(to.Band(7).Freq(), 1000);
+    std::vector<int> sent;  // CH2's band 7, as the worker sends it
+    while (auto g = records->NextDirtyGroup())
+        if (g->channel == 1 && g->block == 7)
+            sent.push_back(model->image.current.outputs[1].bands[7].Freq());
+    EXPECT_EQ(sent, (std::vector<int>{400, 800, 1000, 1000})) << "the copy glides like any edit";
+    EXPECT_EQ(to.Band(7).DevFreq(), 1000);
+    EXPECT_EQ(to.Band(7).Dirty(), 0);
+}
