@@ -14,9 +14,9 @@ namespace {
 
 constexpr double kInchesPerMetre = 3.2808 * 12;
 
-double SoundSpeedShown(const NumFormat& f) { return 331.0 + 0.6 * (f.temperatureCode - 50); }
-// Typed distances convert back with the finer constant, as the processor's makers did.
-double SoundSpeedTyped(const NumFormat& f) { return 331.4 + 0.6 * (f.temperatureCode - 50); }
+// One speed of sound both ways, so that a shown distance typed back in gives a code that
+// shows the same distance.
+double SoundSpeed(const NumFormat& f) { return 331.0 + 0.6 * (f.temperatureCode - 50); }
 
 double DelayMsOf(const NumFormat& f, int code)
 {
@@ -59,12 +59,27 @@ int LinearCode(const NumFormat& f, double v)
     return Clamp(f, TruncCode((v + f.offset) * 10.0 / (f.scale * 10.0)));
 }
 
-int DelayCodeFromMs(const NumFormat& f, double ms, bool roundToNearest)
+// The nearest code: a shown time or distance is the code's own value rounded to the shown
+// decimals, so rounding back lands on a code that shows the same text.
+int DelayCodeFromMs(const NumFormat& f, double ms)
 {
     if (ms >= kDelayMaxMs)
         return Clamp(f, f.max);
-    const double codes = ms * kDelayCodesPerMs;
-    return Clamp(f, roundToNearest ? std::llround(codes) : TruncCode(codes));
+    return Clamp(f, std::llround(ms * kDelayCodesPerMs));
+}
+
+// The bandwidth index whose quality factor is nearest to q (the narrower one on a tie).
+// A shown Q is its entry rounded to two or three decimals; no other entry is nearer to
+// that text than the half step the rounding allows, so the text reads back to an entry
+// that shows it.
+int NearestBandwidthIndex(double q)
+{
+    const auto& table = BandwidthQTable();
+    int best = 0;
+    for (int i = 1; i <= kMaxBandwidthIndex; ++i)
+        if (std::fabs(table[i] - q) < std::fabs(table[best] - q))
+            best = i;
+    return best;
 }
 
 bool IsOffWord(const QString& text)
@@ -121,9 +136,9 @@ QString FormatCode(const NumFormat& f, int code)
     case kKindDelayMs:
         return Fixed(DelayMsOf(f, code), 3) + f.suffix;
     case kKindDelayCm:
-        return Fixed(SoundSpeedShown(f) / 1000.0 * DelayMsOf(f, code) * 100.0, 0) + f.suffix;
+        return Fixed(SoundSpeed(f) / 1000.0 * DelayMsOf(f, code) * 100.0, 0) + f.suffix;
     case kKindDelayInch:
-        return Fixed(SoundSpeedShown(f) / 1000.0 * DelayMsOf(f, code) * kInchesPerMetre, 0) + f.suffix;
+        return Fixed(SoundSpeed(f) / 1000.0 * DelayMsOf(f, code) * kInchesPerMetre, 0) + f.suffix;
     case kKindFrequency:
         return QString::asprintf("%dHz", code);
     case kKindLinear:
@@ -149,17 +164,17 @@ int ParseText(const NumFormat& f, const QString& text)
         const double ms = LeadingNumber(text);
         if (ms < 0)
             return Clamp(f, f.min);
-        return DelayCodeFromMs(f, ms, false);
+        return DelayCodeFromMs(f, ms);
     }
     case kKindDelayCm: {
-        const double c = SoundSpeedTyped(f);
+        const double c = SoundSpeed(f);
         const double cm = std::clamp(LeadingNumber(text), 0.0, c / 1000.0 * kDelayMaxMs * 100.0);
-        return DelayCodeFromMs(f, cm / 100.0 * 1000.0 / c, true);
+        return DelayCodeFromMs(f, cm / 100.0 * 1000.0 / c);
     }
     case kKindDelayInch: {
-        const double c = SoundSpeedTyped(f);
+        const double c = SoundSpeed(f);
         const double in = std::clamp(LeadingNumber(text), 0.0, c / 1000.0 * kDelayMaxMs * kInchesPerMetre);
-        return DelayCodeFromMs(f, in / kInchesPerMetre * 1000.0 / c, true);
+        return DelayCodeFromMs(f, in / kInchesPerMetre * 1000.0 / c);
     }
     case kKindFrequency:
         // Whole hertz: whatever follows the digits ("Hz", a fraction) is ignored.
@@ -167,7 +182,7 @@ int ParseText(const NumFormat& f, const QString& text)
     case kKindLinear:
         return LinearCode(f, LeadingNumber(text));
     case kKindQ:
-        return Clamp(f, BandwidthIndexFromQ(LeadingNumber(text)));
+        return Clamp(f, NearestBandwidthIndex(LeadingNumber(text)));
     case kKindGainDb:
         if (IsOffWord(text))
             return LinearCode(f, f.min * f.scale - f.offset);

@@ -35,7 +35,9 @@ constexpr double kDelayCodesPerMs = 48.0;
 QString FormatCode(const NumFormat& f, int code);
 
 // The code for a typed text: converted by the kind's rule and limited to [min, max].
-// Text that is not a number reads as 0 and is then limited like any value.
+// Delays and Q read to the nearest code, so a text a field shows, typed back in, gives a
+// code that shows the same text. Text that is not a number reads as 0 and is then
+// limited like any value.
 int ParseText(const NumFormat& f, const QString& text);
 
 // The number a text starts with (after blanks), 0 when it starts with none.

@@ -112,13 +112,15 @@ INSTANTIATE_TEST_SUITE_P(Kinds, NumEditEntry, ::testing::Values(
     EntryCase{"DelayAboveMax", kDelayMs, "25", 960, "20.000"},
     EntryCase{"DelayExactlyMax", kDelayMs, "20", 960, "20.000"},
     EntryCase{"DelayOneMs", kDelayMs, "1", 48, "1.000"},
-    EntryCase{"DelayTruncates", kDelayMs, "0.979", 46, "0.958"},
+    EntryCase{"DelayRoundsToNearest", kDelayMs, "0.979", 47, "0.979"},
+    EntryCase{"DelayShownTextReadsBack", kDelayMs, "0.958", 46, "0.958"},
     EntryCase{"DelayNegativeIsMin", kDelayMs, "-2", 0, "0.000"},
-    EntryCase{"CmRoundsWithFinerSpeed", kDelayCm, "692", 959, "691"},
+    EntryCase{"CmMaxReadsBackAsMax", kDelayCm, "692", 960, "692"},
+    EntryCase{"CmRoundsWithTheShownSpeed", kDelayCm, "691", 959, "691"},
     EntryCase{"CmAboveRangeIsMax", kDelayCm, "800", 960, "692"},
     EntryCase{"CmNegativeIsZero", kDelayCm, "-5", 0, "0"},
     EntryCase{"Cm100", kDelayCm, "100", 139, "100"},
-    EntryCase{"InchRounds", kDelayIn, "272", 957, "272"},
+    EntryCase{"InchRounds", kDelayIn, "272", 958, "272"},
     EntryCase{"InchAboveRangeIsMax", kDelayIn, "300", 960, "272"},
     EntryCase{"FreqPlain", kFreq, "1000", 1000, "1000Hz"},
     EntryCase{"FreqUnitIgnored", kFreq, "440.7Hz", 440, "440Hz"},
@@ -127,9 +129,49 @@ INSTANTIATE_TEST_SUITE_P(Kinds, NumEditEntry, ::testing::Values(
     EntryCase{"BandGainDecimal", kBandGain, "-10.3", 97, "-10.3"},
     EntryCase{"BandGainClamped", kBandGain, "25", 400, "20.0"},
     EntryCase{"QOneOctave", kQ, "1.414", 95, "1.414"},
-    EntryCase{"QBetweenEntries", kQ, "7.2", 16, "6.864"},
+    EntryCase{"QBetweenEntriesTakesTheNearest", kQ, "7.1", 15, "7.208"},
+    EntryCase{"QNarrowTextReadsBack", kQ, "28.85", 0, "28.85"},
     EntryCase{"QAboveTable", kQ, "50", 0, "28.85"},
     EntryCase{"QBelowTable", kQ, "0.1", 295, "0.404"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- A shown text reads back to itself ----------------------------------------------
+// Whatever a field shows, typed back in unchanged, gives a code that shows the same text
+// (several codes may share one text, a distance in whole centimetres for instance).
+struct ReadBackCase {
+    const char* name;
+    FieldSetup setup;
+    const char* suffix;
+};
+
+class NumFormatReadBack : public ::testing::TestWithParam<ReadBackCase> {};
+
+TEST_P(NumFormatReadBack, EveryCodesTextParsesToACodeWithTheSameText)
+{
+    const ReadBackCase& c = GetParam();
+    const NumFormat f{c.setup.kind, c.setup.min, c.setup.max, c.setup.scale, c.setup.offset, 75,
+                      QString::fromLatin1(c.suffix)};
+    int failures = 0;
+    for (int code = c.setup.min; code <= c.setup.max && failures < 5; ++code) {
+        const QString shown = FormatCode(f, code);
+        const int back = ParseText(f, shown);
+        if (FormatCode(f, back) != shown) {
+            ++failures;
+            ADD_FAILURE() << "code " << code << " shows \"" << shown.toStdString() << "\", which reads back as code "
+                          << back << " showing \"" << FormatCode(f, back).toStdString() << "\"";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NumFormatReadBack, ::testing::Values(
+    ReadBackCase{"DelayMs", kDelayMs, ""},
+    ReadBackCase{"DelayMsWithUnit", kDelayMs, "ms"},
+    ReadBackCase{"DelayCm", kDelayCm, ""},
+    ReadBackCase{"DelayInch", kDelayIn, ""},
+    ReadBackCase{"Q", kQ, ""},
+    ReadBackCase{"Gain", kGain, ""},
+    ReadBackCase{"Frequency", kFreq, ""},
+    ReadBackCase{"BandGain", kBandGain, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumFormat, ChineseOffWordMeansMinimum)
