@@ -1,8 +1,10 @@
 #include "controls/BitmapSlider.h"
 
+#include "controls/BitmapSliderAccessible.h"
 #include "controls/NumEdit.h"
 #include "controls/Skin.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +19,8 @@ BitmapSlider::BitmapSlider(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent)
     , m_orientation(orientation)
 {
+    InstallBitmapSliderAccessibility();
+    // Tab and a click give the fader the focus; its keys then move it.
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     m_movingTimer.setInterval(kMovingPeriodMs);
@@ -28,7 +32,7 @@ void BitmapSlider::SetRange(int min, int max)
     m_min = min;
     m_max = max;
     m_pos = std::clamp(m_pos, m_min, std::max(m_min, m_max));
-    update();
+    PositionChanged();
 }
 
 void BitmapSlider::SetValue(int v)
@@ -41,8 +45,30 @@ void BitmapSlider::SetPos(int pos)
     pos = std::clamp(pos, m_min, std::max(m_min, m_max));
     if (pos != m_pos) {
         m_pos = pos;
-        update();
+        PositionChanged();
     }
+}
+
+void BitmapSlider::PositionChanged()
+{
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, Value());
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QString BitmapSlider::ValueText() const
+{
+    return m_linked ? FormatCode(m_linked->Format(), Value()) : QString::number(Value());
+}
+
+void BitmapSlider::SetValueByUser(int v)
+{
+    if (!isEnabled())
+        return;
+    SetValue(v);
+    emit moved(m_pos);
 }
 
 void BitmapSlider::SetMargins(int left, int top, int right, int bottom)
@@ -140,7 +166,7 @@ void BitmapSlider::MoveTo(int pos)
         return;
     m_pos = pos;
     m_moved = true;
-    update();
+    PositionChanged();
 }
 
 void BitmapSlider::mousePressEvent(QMouseEvent* e)

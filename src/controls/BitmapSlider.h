@@ -3,7 +3,8 @@
 // downwards; its value is max - position, so a vertical fader has its maximum at the
 // top. Notices carry the internal position: moving while the thumb is dragged (at most
 // every 50 ms) and when the fader gets the focus, moved when the drag ends or after a key
-// or a wheel step.
+// or a wheel step. Assistive technology reads and sets the value through Qt's
+// accessibility value interface (controls/BitmapSliderAccessible.h).
 
 #include <QPointer>
 #include <QTimer>
@@ -26,6 +27,14 @@ public:
     // The position becomes max - v, limited to [min, max].
     void SetValue(int v);
     int Value() const { return m_max - m_pos; }
+    // The range of the value: max - max .. max - min.
+    int ValueMin() const { return 0; }
+    int ValueMax() const { return m_max - m_min; }
+    // The value as the linked field shows it ("-10dB", "OFF"), or the bare number.
+    QString ValueText() const;
+    // The value set as if the user had released the thumb there: the position is set and
+    // the moved notice sent. A disabled fader ignores it.
+    void SetValueByUser(int v);
     // The internal position, as the notices carry it.
     int Pos() const { return m_pos; }
     void SetPos(int pos);
@@ -67,6 +76,7 @@ private:
     int PosAt(double centre) const;
     double Along(const QPointF& p) const;
     void MoveTo(int pos);  // sets the position from a drag; raises the moved flag
+    void PositionChanged();  // redraws and tells assistive technology
 
     Qt::Orientation m_orientation;
     int m_min = 0;

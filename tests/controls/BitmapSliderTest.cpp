@@ -1,7 +1,10 @@
 #include "controls/BitmapSlider.h"
+#include "controls/NumEdit.h"
 #include "controls/Skin.h"
 #include "WidgetTestUtil.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -180,6 +183,118 @@ TEST_F(BitmapSliderTest, DisabledFaderIgnoresInput)
     QTest::mousePress(&f, Qt::LeftButton, {}, QPoint(18, 190));
     EXPECT_EQ(f.Pos(), 30);
     EXPECT_FALSE(f.IsDragging());
+}
+
+// ---- Through accessibility --------------------------------------------------------
+// Screen readers and UI automation see the value the field beside the fader shows, not
+// the inverted internal position, and setting it is a release of the thumb there.
+class BitmapSliderAccessibility : public WidgetTest {
+protected:
+    static QAccessibleValueInterface* ValueOf(QWidget* w)
+    {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->valueInterface() : nullptr;
+    }
+};
+
+TEST_F(BitmapSliderAccessibility, ReadsTheGainCodeNotThePosition)
+{
+    GainFader f;
+    f.setAccessibleName(QStringLiteral("CH1 gain"));
+    f.SetValue(50);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&f);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::Slider);
+    EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("CH1 gain"));
+    QAccessibleValueInterface* v = a->valueInterface();
+    ASSERT_NE(v, nullptr) << "a fader offers the value interface";
+    EXPECT_EQ(v->currentValue().toInt(), 50) << "the value, not the internal position 10";
+    EXPECT_EQ(v->minimumValue().toInt(), 0);
+    EXPECT_EQ(v->maximumValue().toInt(), 60) << "60 is 0 dB";
+    EXPECT_EQ(v->minimumStepSize().toInt(), 1);
+    QTest::keyClick(&f, Qt::Key_Up);
+    EXPECT_EQ(v->currentValue().toInt(), 51) << "the interface follows the fader";
+}
+
+TEST_F(BitmapSliderAccessibility, SettingTheValueIsAReleaseThere)
+{
+    GainFader f;
+    f.SetValue(60);
+    QSignalSpy moving(&f, &BitmapSlider::moving);
+    QSignalSpy moved(&f, &BitmapSlider::moved);
+    QAccessibleValueInterface* v = ValueOf(&f);
+    ASSERT_NE(v, nullptr);
+    v->setCurrentValue(45);
+    EXPECT_EQ(f.Value(), 45);
+    ASSERT_EQ(moved.count(), 1) << "the console hears of it as of a release";
+    EXPECT_EQ(moved.at(0).at(0).toInt(), 15) << "the notice carries the internal position";
+    EXPECT_EQ(moving.count(), 0);
+    v->setCurrentValue(75);
+    EXPECT_EQ(f.Value(), 60) << "limited to the range";
+    EXPECT_EQ(moved.count(), 2);
+}
+
+TEST_F(BitmapSliderAccessibility, IncreaseAndDecreaseStepTheValue)
+{
+    GainFader f;
+    f.SetValue(30);
+    QSignalSpy moved(&f, &BitmapSlider::moved);
+    QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(&f)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    actions->doAction(QAccessibleActionInterface::increaseAction());
+    EXPECT_EQ(f.Value(), 31);
+    actions->doAction(QAccessibleActionInterface::decreaseAction());
+    actions->doAction(QAccessibleActionInterface::decreaseAction());
+    EXPECT_EQ(f.Value(), 29);
+    EXPECT_EQ(moved.count(), 3);
+}
+
+TEST_F(BitmapSliderAccessibility, ValueTextIsTheLinkedFieldsText)
+{
+    GainFader f;
+    NumEdit field;
+    field.SetKind(kKindGainDb);
+    field.SetScaleOffset(1.0, 60.0);
+    field.SetRange(0, 60);
+    f.SetLinkedField(&field);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&f);
+    f.SetValue(50);
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("-10dB"));
+    f.SetValue(0);
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("OFF"));
+    test::UseChinese(true);
+    EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("关闭"));
+}
+
+TEST_F(BitmapSliderAccessibility, DisabledFaderCannotBeSet)
+{
+    GainFader f;
+    f.SetValue(30);
+    f.Enable(false);
+    QSignalSpy moved(&f, &BitmapSlider::moved);
+    ValueOf(&f)->setCurrentValue(10);
+    EXPECT_EQ(f.Value(), 30);
+    EXPECT_EQ(moved.count(), 0);
+}
+
+TEST_F(BitmapSliderAccessibility, TabReachesTheFaderAndItsKeysMoveIt)
+{
+    QWidget w;
+    auto* first = new QLineEdit(&w);
+    auto* f = new GainFader;
+    f->setParent(&w);
+    f->move(0, 30);
+    f->SetValue(30);
+    ASSERT_TRUE(test::ShowActive(w));
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    ASSERT_TRUE(f->hasFocus()) << "a fader takes the focus from the keyboard";
+    QTest::keyClick(f, Qt::Key_Up);
+    EXPECT_EQ(f->Value(), 31) << "Up raises a vertical fader";
+    QTest::keyClick(f, Qt::Key_PageDown);
+    EXPECT_EQ(f->Value(), 11);
+    QTest::keyClick(f, Qt::Key_Home);
+    EXPECT_EQ(f->Value(), 60);
 }
 
 } // namespace
