@@ -2,6 +2,57 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ovix::CCH_Link_Dlg</name>
+    <message>
+        <source>Which channel data should be applied? </source>
+        <translation>选择哪个通道为基准?</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Grouping of Front channel</source>
+        <translation>前声场联调</translation>
+    </message>
+    <message>
+        <source>CH1.Front Left be applied?</source>
+        <translation>以CH1前左为基准?</translation>
+    </message>
+    <message>
+        <source>CH2.Front Right be applied? </source>
+        <translation>以CH2前右为基准? </translation>
+    </message>
+    <message>
+        <source>Grouping of Rear channel</source>
+        <translation>后声场联调</translation>
+    </message>
+    <message>
+        <source>CH3.Rear Left be applied? </source>
+        <translation>以CH3后左为基准? </translation>
+    </message>
+    <message>
+        <source>CH4.Rear Right be applied? </source>
+        <translation>以CH4后右为基准? </translation>
+    </message>
+    <message>
+        <source>Grouping of CH5 and CH6 channel</source>
+        <translation>Grouping of CH5 and CH6 channel</translation>
+    </message>
+    <message>
+        <source>CH5.Left be applied? </source>
+        <translation>以CH5左超低为基准? </translation>
+    </message>
+    <message>
+        <source>CH6.Right be applied? </source>
+        <translation>以CH6右超低为基准? </translation>
+    </message>
+</context>
+<context>
     <name>ovix::CDisplayDlg</name>
     <message>
         <source>End of </source>

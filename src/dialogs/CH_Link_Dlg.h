@@ -1,14 +1,16 @@
 #pragma once
 // The channel-grouping question: which channel of a pair is the reference whose settings
-// the other takes over when the pair is linked.
+// the other takes over when the pair is linked. The caller sets the pair, runs the dialog
+// and, on OK, reads the choice; Cancel leaves the pair unlinked.
 
 #include <QDialog>
 
 class QLabel;
-class QRadioButton;
 class QPushButton;
 
 namespace ovix {
+
+class ButtonRadio;
 
 class CCH_Link_Dlg final : public QDialog {
     Q_OBJECT
@@ -29,8 +31,8 @@ private:
     int m_pair;
     int m_choice = 0;
     QLabel* m_question = nullptr;
-    QRadioButton* m_first = nullptr;
-    QRadioButton* m_second = nullptr;
+    ButtonRadio* m_first = nullptr;
+    ButtonRadio* m_second = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };
