@@ -164,6 +164,154 @@
         <source>Not connect</source>
         <translation>未连接</translation>
     </message>
+    <message>
+        <source>Link-Ril</source>
+        <translation>宁克-锐</translation>
+    </message>
+    <message>
+        <source>Bessel</source>
+        <translation>贝塞尔</translation>
+    </message>
+    <message>
+        <source>Butter-W</source>
+        <translation>巴特沃斯</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>CH%1 select</source>
+        <translation>CH%1 选择</translation>
+    </message>
+    <message>
+        <source>CH%1 on</source>
+        <translation>CH%1 开关</translation>
+    </message>
+    <message>
+        <source>CH%1 polarity</source>
+        <translation>CH%1 相位</translation>
+    </message>
+    <message>
+        <source>CH%1 gain</source>
+        <translation>CH%1 增益</translation>
+    </message>
+    <message>
+        <source>CH%1 gain field</source>
+        <translation>CH%1 增益数值</translation>
+    </message>
+    <message>
+        <source>CH%1 delay</source>
+        <translation>CH%1 延时</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>延时</translation>
+    </message>
+    <message>
+        <source>CH%1 speaker</source>
+        <translation>CH%1 喇叭</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>High-pass type</source>
+        <translation>高通类型</translation>
+    </message>
+    <message>
+        <source>High-pass frequency</source>
+        <translation>高通频率</translation>
+    </message>
+    <message>
+        <source>High-pass slope</source>
+        <translation>高通斜率</translation>
+    </message>
+    <message>
+        <source>Low-pass type</source>
+        <translation>低通类型</translation>
+    </message>
+    <message>
+        <source>Low-pass frequency</source>
+        <translation>低通频率</translation>
+    </message>
+    <message>
+        <source>Low-pass slope</source>
+        <translation>低通斜率</translation>
+    </message>
+    <message>
+        <source>Ms</source>
+        <translation>毫秒</translation>
+    </message>
+    <message>
+        <source>Cm</source>
+        <translation>厘米</translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>英寸</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>程序</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Minimise</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Volume field</source>
+        <translation>音量数值</translation>
+    </message>
+    <message>
+        <source>1-Way</source>
+        <translation>全频</translation>
+    </message>
+    <message>
+        <source>2-Way</source>
+        <translation>二分频</translation>
+    </message>
+    <message>
+        <source>Bypass All EQ</source>
+        <translation>直通所有均衡</translation>
+    </message>
+    <message>
+        <source>Restore All EQ</source>
+        <translation>恢复所有均衡</translation>
+    </message>
+    <message>
+        <source>PEQ Mode</source>
+        <translation>参量均衡器</translation>
+    </message>
+    <message>
+        <source>GEQ Mode</source>
+        <translation>图示均衡器</translation>
+    </message>
+    <message>
+        <source>Reset All EQ</source>
+        <translation>重置所有均衡</translation>
+    </message>
+    <message>
+        <source>Equaliser</source>
+        <translation>均衡器</translation>
+    </message>
+    <message>
+        <source>Whether the reset all EQ?</source>
+        <translation>是否重置所有均衡?</translation>
+    </message>
 </context>
 <context>
     <name>ovix::CVersionDlg</name>

@@ -1,78 +1,88 @@
 #include "app/QamrelView.h"
 
+#include "app/ConsoleParts.h"
+#include "controls/BitmapSlider.h"
 #include "controls/CMsgBox.h"
+#include "controls/ComBoxBtn.h"
+#include "controls/EnTabCtrl.h"
+#include "controls/NumEdit.h"
+#include "controls/NumSpin.h"
 #include "controls/Skin.h"
 #include "controls/UiGlobals.h"
 #include "controls/UiLanguage.h"
 #include "controls/XPButton.h"
+#include "dialogs/CH_Link_Dlg.h"
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/VersionDlg.h"
+#include "graph/FStatic.h"
 #include "tables/TextField.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace ovix {
 
 namespace {
 
-// The console's regions on its 1278 x 718 background, with their captions (English source
-// texts, translated when painted).
-struct Region {
-    QRect rect;
-    const char* caption;
-};
-
+// The console's regions on its 1278 x 718 background.
 constexpr int kTitleHeight = 44;
-
-const Region kRegions[] = {
-    {{8, 52, 92, 350}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Volume")},
-    {{480, 52, 530, 350}, ""},  // response graph
-    {{1016, 52, 120, 174}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "High-pass filter")},
-    {{1016, 230, 120, 172}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Low-pass filter")},
-    {{1142, 52, 128, 112}, ""},   // link toggles
-    {{1142, 170, 128, 190}, ""},  // car picture with the speaker map
-    {{1142, 366, 128, 36}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Unit")},
-    {{8, 410, 1262, 300}, ""},  // equaliser editor
-};
-
-const char* const kStripEn[kOutputChannels] = {"CH1", "CH2", "CH3", "CH4", "CH5", "CH6"};
-// where each channel plays, under the strip's caption
-const char* const kPlace[kOutputChannels] = {
-    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Front L"), QT_TRANSLATE_NOOP("ovix::CQamrelView", "Front R"),
-    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Rear L"),  QT_TRANSLATE_NOOP("ovix::CQamrelView", "Rear R"),
-    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Sub L"),   QT_TRANSLATE_NOOP("ovix::CQamrelView", "Sub R"),
-};
-
-QRect StripRect(int channel) { return {106 + channel * 62, 52, 58, 350}; }
+const QRect kVolumeRect{8, 50, 76, 354};
+constexpr int kStripX = 90;     // the first strip; the others follow every kStripStep pixels
+constexpr int kStripStep = 61;
+constexpr int kTopY = 50;
+const QRect kGraphPanel{459, 50, 563, 354};
+const QRect kGraph{465, 56, 551, 304};
+const QRect kHighPassAt{1028, 50, 0, 0};
+const QRect kLowPassAt{1028, 230, 0, 0};
+const QRect kLinkPanel{1154, 50, 116, 112};
+const QPoint kCarMapAt{1154, 168};
+const QRect kUnitPanel{1154, 370, 116, 34};
+const QRect kEqCaptions{8, 410, 58, 300};
+const QRect kEqTab{70, 410, 1200, 300};
 
 struct Caption {
-    QPoint at;
+    int centreY;
     const char* text;
     bool translated;  // false: the same in every language
 };
 
-// Captions inside the regions.
-const Caption kCaptions[] = {
-    {{1150, 70}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Front"), true},
-    {{1150, 104}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Rear"), true},
-    {{1150, 138}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Sub"), true},
-    {{1024, 100}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Type"), true},
-    {{1024, 140}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
-    {{1024, 180}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Oct"), true},
-    {{1024, 278}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Type"), true},
-    {{1024, 318}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
-    {{1024, 358}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Oct"), true},
-    {{16, 440}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "ID"), true},
-    {{16, 480}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Work"), true},
-    {{16, 600}, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
-    {{16, 640}, "Q", false},
-    {{16, 680}, "dB", false},
+// The equaliser's row captions, beside the tab frame that hosts its 31 band columns.
+const Caption kEqRows[] = {
+    {462, QT_TRANSLATE_NOOP("ovix::CQamrelView", "ID"), true},
+    {492, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Work"), true},
+    {638, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Freq"), true},
+    {666, "Q", false},
+    {694, "dB", false},
 };
+
+const char* const kUnits[3] = {
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Ms"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Cm"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "In"),
+};
+
+const char* const kToggleTexts[3] = {
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Front"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Rear"),
+    QT_TRANSLATE_NOOP("ovix::CQamrelView", "Group&Sub"),
+};
+
+// A spinner's position, kept within its range (a record value outside it would make the
+// spinner complain).
+void ShowPos(NumSpin* spin, int value)
+{
+    spin->SetPos(std::clamp(value, spin->Min(), spin->Max()));
+}
+
+int Partner(int channel) { return channel ^ 1; }
 
 } // namespace
 
@@ -84,6 +94,7 @@ CQamrelView::CQamrelView(ParameterModel& model, LinkFlags& flags, Options option
                                             *this);
     m_doc = std::make_unique<CQamrelDoc>(m_model, m_link->Command());
     m_link->Command().SetRecordPort(&m_doc->Records());
+    m_edits = std::make_unique<CConsoleEdits>(m_model, m_doc->Records(), m_link->Command(), *m_link, g_csLink);
     // the link posts from its own threads; the messages are handled here, on this thread
     m_queue.SetWakeup([this] { QMetaObject::invokeMethod(this, &CQamrelView::PumpLink, Qt::QueuedConnection); });
 }
@@ -131,7 +142,13 @@ void CQamrelView::InitialUpdate()
 
     SetUpControls();
     ApplyLanguage();
+    // the console starts from the image's program; nothing is marked while not synced
+    m_doc->Records().LoadProgramIntoRecords(0);
+    RefreshFromImage();
     m_link->WatchDevices();
+    SelectChannel(0);
+    // no control has the keyboard focus until the user gives it one
+    setFocus(Qt::OtherFocusReason);
 
     m_display = new CDisplayDlg(this, m_flags);
     m_display->Close();
@@ -143,13 +160,20 @@ void CQamrelView::InitialUpdate()
 
 void CQamrelView::SetUpControls()
 {
+    setFocusPolicy(Qt::ClickFocus);  // a click on the background takes the focus off a field
+
+    // command row
     m_connect = new XPButton(this);
-    m_connect->setGeometry(880, 6, 130, 32);
+    m_connect->setGeometry(770, 6, 130, 32);
     m_connect->installEventFilter(this);
     connect(m_connect, &QAbstractButton::clicked, this, &CQamrelView::OnConnect);
 
+    m_program = new XPButton(this);
+    m_program->setGeometry(906, 6, 100, 32);
+    connect(m_program, &QAbstractButton::clicked, this, &CQamrelView::OnProgram);
+
     m_about = new XPButton(this);
-    m_about->setGeometry(1016, 6, 100, 32);
+    m_about->setGeometry(1012, 6, 100, 32);
     connect(m_about, &QAbstractButton::clicked, this, &CQamrelView::OnAbout);
 
     m_minimise = new XPButton(this);
@@ -164,7 +188,147 @@ void CQamrelView::SetUpControls()
         StopLink();  // the worker goes before the window does
         emit closeRequested();
     });
+
+    SetUpMaster();
+    SetUpStrips();
+    SetUpPanels();
+
+    // the equaliser's tab frame; the editor will fill its page
+    m_eqTab = new EnTabCtrl(this);
+    m_eqTab->setGeometry(kEqTab);
+    m_eqPage = new QWidget(m_eqTab);
+    m_eqTab->AddTab(m_eqPage, QString());
+    m_eqTab->setFocusPolicy(Qt::NoFocus);
+    m_eqTab->tabBar()->setFocusPolicy(Qt::NoFocus);
+
+    m_focusRing = new CFocusRing(this);
+    connect(qApp, &QApplication::focusChanged, m_focusRing,
+            [this](QWidget*, QWidget* now) { m_focusRing->Follow(now); });
+
+    SetUpTabOrder();
     SetConnectLook(ConnectLook::Disconnected);
+}
+
+void CQamrelView::SetUpMaster()
+{
+    m_volumeFader = new BitmapSlider(Qt::Vertical, this);
+    m_volumeFader->setGeometry(kVolumeRect.left() + 18, 78, 40, 204);
+    m_volumeField = new NumEdit(this);
+    m_volumeField->setGeometry(kVolumeRect.left() + 8, 288, 60, 22);
+    m_volumeField->setFont(UiFont(14));
+    m_volumeField->SetId(1300);
+    m_volumeSpin = new NumSpin(this);
+    CoupleGain(m_volumeFader, m_volumeField, m_volumeSpin);
+    connect(m_volumeSpin, &NumSpin::changed, this, &CQamrelView::OnVolume);
+    connect(m_volumeField, &NumEdit::edited, this, &CQamrelView::OnVolume);
+    connect(m_volumeFader, &BitmapSlider::moving, this, [this] { OnVolumeFader(false); });
+    connect(m_volumeFader, &BitmapSlider::moved, this, [this] { OnVolumeFader(true); });
+
+    for (int k = 0; k < 2; ++k) {
+        auto* b = new XPButton(this);
+        b->setGeometry(kVolumeRect.left() + 6, 330 + k * 34, 64, 28);
+        b->setFont(UiFont(13, true));
+        connect(b, &QAbstractButton::clicked, this, [this, k] { OnSelector(k); });
+        m_selector[std::size_t(k)] = b;
+    }
+}
+
+void CQamrelView::SetUpStrips()
+{
+    for (int c = 0; c < kOutputChannels; ++c) {
+        auto* strip = new CChannelStrip(c, this);
+        strip->move(kStripX + c * kStripStep, kTopY);
+        m_strips[std::size_t(c)] = strip;
+        connect(strip->select, &QAbstractButton::clicked, this, [this, c] { SelectChannel(c); });
+        connect(strip->on, &QAbstractButton::clicked, this, [this, c] { OnSoundOn(c); });
+        connect(strip->polarity, &QAbstractButton::clicked, this, [this, c] { OnPolarity(c); });
+        connect(strip->gainSpin, &NumSpin::changed, this, [this, c](int code) { OnGain(c, code); });
+        connect(strip->gain, &NumEdit::edited, this, [this, c](int code) { OnGain(c, code); });
+        connect(strip->fader, &BitmapSlider::moving, this, [this, c] { OnGainFader(c, false); });
+        connect(strip->fader, &BitmapSlider::moved, this, [this, c] { OnGainFader(c, true); });
+        connect(strip->delaySpin, &NumSpin::changed, this, [this, c](int code) { OnDelay(c, code); });
+        connect(strip->delay, &NumEdit::edited, this, [this, c](int code) { OnDelay(c, code); });
+    }
+}
+
+void CQamrelView::SetUpPanels()
+{
+    // response graph
+    m_graph = new CFStatic(this);
+    m_graph->setGeometry(kGraph);
+    m_graph->Attach(&m_doc->Records());
+    connect(m_graph, &CFStatic::FilterChanged, this, &CQamrelView::OnFilterChanged);
+
+    // the equaliser buttons under the graph
+    const int buttonWidth = (kGraph.width() - 20) / 3;
+    auto eqButton = [&](int k) {
+        auto* b = new XPButton(this);
+        b->setGeometry(kGraph.left() + k * (buttonWidth + 10), kGraph.bottom() + 9, buttonWidth, 28);
+        return b;
+    };
+    m_bypass = eqButton(0);
+    m_eqMode = eqButton(1);
+    m_resetEq = eqButton(2);
+    connect(m_bypass, &QAbstractButton::clicked, this, &CQamrelView::OnBypassAllEq);
+    connect(m_eqMode, &QAbstractButton::clicked, this, &CQamrelView::OnEqMode);
+    connect(m_resetEq, &QAbstractButton::clicked, this, &CQamrelView::OnResetAllEq);
+
+    // crossover panels of the selected channel
+    m_highPass = new CCrossoverPanel(true, this);
+    m_highPass->move(kHighPassAt.topLeft());
+    m_lowPass = new CCrossoverPanel(false, this);
+    m_lowPass->move(kLowPassAt.topLeft());
+    for (CCrossoverPanel* panel : {m_highPass, m_lowPass}) {
+        const bool hp = panel->IsHighPass();
+        connect(panel->freqSpin, &NumSpin::changed, this, [this, hp](int hz) { OnCrossoverFreq(hp, hz); });
+        connect(panel->freq, &NumEdit::edited, this, [this, hp](int hz) { OnCrossoverFreq(hp, hz); });
+        for (ComBoxBtn* list : {panel->type, panel->slope}) {
+            connect(list, &ComBoxBtn::selected, this, [this, list](int, int index) { OnListChosen(list, index); });
+            list->installEventFilter(this);
+        }
+    }
+
+    // link toggles
+    for (int p = 0; p < 3; ++p) {
+        auto* b = new XPButton(this);
+        b->setGeometry(kLinkPanel.left() + 8, kLinkPanel.top() + 8 + p * 34, kLinkPanel.width() - 16, 28);
+        b->setFont(UiFont(13, true));
+        connect(b, &QAbstractButton::clicked, this, [this, p] { OnLinkToggle(p); });
+        m_linkToggles[std::size_t(p)] = b;
+    }
+
+    // the car with the speaker map, and the delay unit
+    m_carMap = new CCarMap(this);
+    m_carMap->move(kCarMapAt);
+    for (int c = 0; c < kOutputChannels; ++c)
+        connect(m_carMap->speakers[std::size_t(c)], &QAbstractButton::clicked, this, [this, c] { SelectChannel(c); });
+    m_unit = new ComBoxBtn(this);
+    m_unit->setGeometry(kUnitPanel.right() - 71, kUnitPanel.top() + 4, 66, 26);
+    m_unit->setFont(UiFont(14));
+    m_unit->SetNotifyId(5);
+    for (const char* u : kUnits)
+        m_unit->AddItem(ConsoleText(u));
+    m_unit->SetSel(m_delayUnit);
+    connect(m_unit, &ComBoxBtn::selected, this, [this](int, int index) { OnListChosen(m_unit, index); });
+    m_unit->installEventFilter(this);
+}
+
+// Tab goes along the strips (select, on, polarity, fader, gain field, delay for CH1..CH6),
+// then the master, the link toggles and the speaker map, the panels and the buttons.
+void CQamrelView::SetUpTabOrder()
+{
+    std::vector<QWidget*> chain;
+    for (CChannelStrip* s : m_strips)
+        chain.insert(chain.end(), {s->select, s->on, s->polarity, s->fader, s->gain, s->delay});
+    chain.insert(chain.end(), {m_volumeFader, m_volumeField, m_selector[0], m_selector[1]});
+    chain.insert(chain.end(), m_linkToggles.begin(), m_linkToggles.end());
+    chain.insert(chain.end(), m_carMap->speakers.begin(), m_carMap->speakers.end());
+    chain.push_back(m_unit);
+    for (CCrossoverPanel* panel : {m_highPass, m_lowPass})
+        chain.insert(chain.end(), {panel->type, panel->freq, panel->slope});
+    chain.insert(chain.end(), {m_bypass, m_eqMode, m_resetEq, m_connect, m_program, m_about, m_minimise, m_close});
+    for (std::size_t k = 1; k < chain.size(); ++k)
+        setTabOrder(chain[k - 1], chain[k]);
 }
 
 void CQamrelView::ApplyLanguage()
@@ -183,9 +347,52 @@ void CQamrelView::ToggleLanguage()
 
 void CQamrelView::RetranslateUi()
 {
-    if (m_about)
-        m_about->SetCaption(tr("About"));
+    if (!m_about)
+        return;
+    auto name = [](QWidget* w, const char* source) { w->setAccessibleName(ConsoleText(source)); };
+    m_about->SetCaption(tr("About"));
+    m_program->SetCaption(tr("Program"));
+    name(m_connect, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Connect"));
+    name(m_program, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Program"));
+    name(m_about, QT_TRANSLATE_NOOP("ovix::CQamrelView", "About"));
+    name(m_minimise, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Minimise"));
+    name(m_close, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Close"));
     UpdateConnectText();
+
+    name(m_volumeFader, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Volume"));
+    name(m_volumeField, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Volume field"));
+    m_selector[0]->SetCaption(tr("1-Way"));
+    m_selector[1]->SetCaption(tr("2-Way"));
+    name(m_selector[0], QT_TRANSLATE_NOOP("ovix::CQamrelView", "1-Way"));
+    name(m_selector[1], QT_TRANSLATE_NOOP("ovix::CQamrelView", "2-Way"));
+    for (int p = 0; p < 3; ++p) {
+        m_linkToggles[std::size_t(p)]->SetCaption(ConsoleText(kToggleTexts[p]));
+        name(m_linkToggles[std::size_t(p)], kToggleTexts[p]);
+    }
+    for (CChannelStrip* strip : m_strips)
+        strip->Retranslate();
+    m_carMap->Retranslate();
+    m_highPass->Retranslate();
+    m_lowPass->Retranslate();
+
+    const int unit = m_unit->GetSel();
+    m_unit->Reset();
+    for (const char* u : kUnits)
+        m_unit->AddItem(ConsoleText(u));
+    m_unit->SetSel(unit);
+    name(m_unit, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Unit"));
+
+    m_bypass->SetCaption(tr("Bypass All EQ"));
+    m_bypass->SetLitCaption(tr("Restore All EQ"));
+    m_eqMode->SetCaption(tr("PEQ Mode"));
+    m_eqMode->SetLitCaption(tr("GEQ Mode"));
+    m_resetEq->SetCaption(tr("Reset All EQ"));
+    name(m_bypass, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Bypass All EQ"));
+    name(m_eqMode, QT_TRANSLATE_NOOP("ovix::CQamrelView", "PEQ Mode"));
+    name(m_resetEq, QT_TRANSLATE_NOOP("ovix::CQamrelView", "Reset All EQ"));
+    // the graph's own name, in the graph's own words
+    m_graph->setAccessibleName(QCoreApplication::translate("ovix::CFStatic", "Response graph"));
+    m_eqTab->setTabText(0, tr("Equaliser"));
 }
 
 void CQamrelView::changeEvent(QEvent* event)
@@ -221,6 +428,14 @@ QString CQamrelView::ConnectText() const
 
 bool CQamrelView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        auto* list = qobject_cast<ComBoxBtn*>(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (list && (key == Qt::Key_Up || key == Qt::Key_Left || key == Qt::Key_Down || key == Qt::Key_Right)) {
+            OnListKey(list, key == Qt::Key_Up || key == Qt::Key_Left ? -1 : +1);
+            return true;
+        }
+    }
     if (watched == m_connect && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
         m_connectHover = event->type() == QEvent::Enter;
         UpdateConnectText();
@@ -231,6 +446,11 @@ bool CQamrelView::eventFilter(QObject* watched, QEvent* event)
 void CQamrelView::OnConnect()
 {
     m_link->ToggleConnection();
+}
+
+void CQamrelView::OnProgram()
+{
+    // The preset manager is not available yet: until it is, "Program" does nothing.
 }
 
 void CQamrelView::OnAbout()
@@ -296,13 +516,14 @@ void CQamrelView::After(std::chrono::milliseconds delay, std::function<void()> f
 
 void CQamrelView::LiveLoaded(int)
 {
+    RefreshFromImage();
     update();
 }
 
 void CQamrelView::ModelVariant(int variant)
 {
-    if (variant == 1 || variant == 2)
-        window()->setWindowTitle(g_strAppTitle);
+    m_layoutVariant = variant;
+    window()->setWindowTitle(g_strAppTitle);
 }
 
 void CQamrelView::ProgramsLoaded()
@@ -310,6 +531,310 @@ void CQamrelView::ProgramsLoaded()
     const DocResult r = m_doc->WriteAllProgramsFile();
     if (r.message)
         ShowMessage(*r.message, MessageStyle::Modal);
+}
+
+// ---- what the console shows ---------------------------------------------------------
+
+void CQamrelView::RefreshFromImage()
+{
+    CKTV_Data& records = m_doc->Records();
+    CMusic_InData& music = records.Music();
+    ShowPos(m_volumeSpin, music.Volume());
+    m_volumeFader->SetValue(music.Volume());
+    ShowSelector(music.Selector());
+    for (int c = 0; c < kOutputChannels; ++c) {
+        const CKTV_OutData& out = records.Out(c);
+        CChannelStrip& strip = Strip(c);
+        strip.ShowSoundOn(out.SoundOn() != 0);
+        RefreshChannelLevel(c);
+    }
+    ShowDelayPositions();
+    // links made on the console last until the next read, load or recall
+    m_edits->ResetLinks();
+    RefreshLinkToggles();
+    LightSelection();
+    RefreshSelectedChannel();
+    m_graph->Redraw(-1);
+}
+
+void CQamrelView::RefreshSelectedChannel()
+{
+    if (m_selected < 0)
+        return;
+    CKTV_OutData& out = m_doc->Records().Out(m_selected);
+    for (CCrossoverPanel* panel : {m_highPass, m_lowPass}) {
+        const CFilter& f = panel->IsHighPass() ? out.HighPass() : out.LowPass();
+        panel->type->SetSel(f.Family());
+        panel->slope->SetSel(f.Slope());
+        ShowPos(panel->freqSpin, f.Freq());
+    }
+    out.UpdateAllBypass();
+    m_bypass->SetLit(out.AllBypass() != 0);
+    m_eqMode->SetLit(out.GeqMode() != 0);
+}
+
+void CQamrelView::SelectChannel(int channel)
+{
+    if (channel < 0 || channel >= kOutputChannels || channel == m_selected)
+        return;
+    if (m_layoutVariant != 1 && m_layoutVariant != 2)
+        return;
+    m_selected = channel;
+    g_nCurChannel = channel;
+    for (int c = 0; c < kOutputChannels; ++c)
+        m_carMap->speakers[std::size_t(c)]->SetLit(c == channel);
+    LightSelection();
+    m_graph->SelectChannel(channel);
+    // The equaliser editor will show the channel here.
+    RefreshSelectedChannel();
+}
+
+void CQamrelView::LightSelection()
+{
+    for (int c = 0; c < kOutputChannels; ++c) {
+        const bool partner = Partner(c) == m_selected && m_edits->IsPairLinked(c / 2);
+        Strip(c).select->SetLit(c == m_selected || partner);
+    }
+}
+
+void CQamrelView::RefreshChannelLevel(int channel)
+{
+    const CKTV_OutData& out = m_doc->Records().Out(channel);
+    Strip(channel).ShowPolarity(out.Polarity() != 0);
+    Strip(channel).ShowGain(out.GainOff() ? 0 : out.Gain());
+}
+
+void CQamrelView::RefreshGroupGains(int channel)
+{
+    for (int member : m_edits->GroupMembers(channel)) {
+        const CKTV_OutData& out = m_doc->Records().Out(member);
+        Strip(member).ShowGain(out.GainOff() ? 0 : out.Gain());
+    }
+}
+
+void CQamrelView::ShowDelayPositions()
+{
+    std::array<int, kOutputChannels> delays{};
+    {
+        ModelLock lock(m_model.lock);
+        for (int c = 0; c < kOutputChannels; ++c)
+            delays[std::size_t(c)] = m_model.image.current.outputs[c].Delay();
+    }
+    for (int c = 0; c < kOutputChannels; ++c)
+        ShowPos(Strip(c).delaySpin, delays[std::size_t(c)]);
+}
+
+void CQamrelView::ShowSelector(int selector)
+{
+    m_selector[0]->SetLit(selector == 0);
+    m_selector[1]->SetLit(selector == 1);
+}
+
+void CQamrelView::RefreshLinkToggles()
+{
+    for (int p = 0; p < 3; ++p)
+        m_linkToggles[std::size_t(p)]->SetLit(m_link->LinkToggle(static_cast<LinkPair>(p)));
+}
+
+XPButton& CQamrelView::SpeakerButton(int channel) { return *m_carMap->speakers[std::size_t(channel)]; }
+
+// ---- editing commands ------------------------------------------------------------------
+
+void CQamrelView::OnSoundOn(int channel)
+{
+    m_edits->ToggleSoundOn(channel);
+    Strip(channel).ShowSoundOn(m_doc->Records().Out(channel).SoundOn() != 0);
+}
+
+void CQamrelView::OnPolarity(int channel)
+{
+    m_edits->TogglePolarity(channel);
+    Strip(channel).ShowPolarity(m_doc->Records().Out(channel).Polarity() != 0);
+}
+
+void CQamrelView::OnGain(int channel, int code)
+{
+    m_edits->SetGain(channel, code);
+    Strip(channel).ShowGain(code);
+    // the linked channels took the level group: their strips follow at once
+    RefreshGroupGains(channel);
+}
+
+void CQamrelView::OnGainFader(int channel, bool release)
+{
+    CChannelStrip& strip = Strip(channel);
+    OnGain(channel, strip.fader->Value());
+    if (release)
+        strip.gain->setFocus(Qt::OtherFocusReason);
+}
+
+void CQamrelView::OnDelay(int channel, int code)
+{
+    m_edits->SetDelay(channel, code);
+}
+
+void CQamrelView::OnVolume(int code)
+{
+    m_edits->SetVolume(code);
+    ShowPos(m_volumeSpin, code);
+    m_volumeFader->SetValue(code);
+}
+
+void CQamrelView::OnVolumeFader(bool release)
+{
+    OnVolume(m_volumeFader->Value());
+    if (release)
+        m_volumeField->setFocus(Qt::OtherFocusReason);
+}
+
+void CQamrelView::OnSelector(int selector)
+{
+    if (m_selector[std::size_t(selector)]->IsLit())
+        return;  // the state it already has
+    m_edits->SetSelector(selector);
+    ShowSelector(selector);
+}
+
+void CQamrelView::OnCrossoverType(bool highPass, int family)
+{
+    if (m_selected < 0)
+        return;
+    if (highPass)
+        m_edits->SetHighPassFamily(m_selected, family);
+    else
+        m_edits->SetLowPassFamily(m_selected, family);
+    m_graph->Redraw(highPass ? CFStatic::kHighPassHandle : CFStatic::kLowPassHandle);
+}
+
+void CQamrelView::OnCrossoverSlope(bool highPass, int slope)
+{
+    if (m_selected < 0)
+        return;
+    if (highPass)
+        m_edits->SetHighPassSlope(m_selected, slope);
+    else
+        m_edits->SetLowPassSlope(m_selected, slope);
+    m_graph->Redraw(highPass ? CFStatic::kHighPassHandle : CFStatic::kLowPassHandle);
+}
+
+void CQamrelView::OnCrossoverFreq(bool highPass, int hz)
+{
+    if (m_selected < 0)
+        return;
+    // the other filter's frequency bounds this one; the field shows what was set
+    const int set = highPass ? m_edits->SetHighPassFreq(m_selected, hz) : m_edits->SetLowPassFreq(m_selected, hz);
+    ShowPos(CrossoverPanel(highPass).freqSpin, set);
+    m_graph->Redraw(highPass ? CFStatic::kHighPassHandle : CFStatic::kLowPassHandle);
+}
+
+void CQamrelView::OnFilterChanged(int lastFilter, int)
+{
+    if (m_selected < 0)
+        return;
+    if (lastFilter == CFStatic::kHighPassHandle || lastFilter == CFStatic::kLowPassHandle) {
+        const bool highPass = lastFilter == CFStatic::kHighPassHandle;
+        CKTV_OutData& out = m_doc->Records().Out(m_selected);
+        ShowPos(CrossoverPanel(highPass).freqSpin, highPass ? out.HighPass().Freq() : out.LowPass().Freq());
+        m_edits->CrossoverDragged(m_selected, lastFilter);
+    }
+    // A band handle goes to the equaliser editor once it is there; until then the graph
+    // only follows.
+    m_graph->Redraw(-1);
+}
+
+bool CQamrelView::Confirm(const QString& question)
+{
+    if (m_confirmHook)
+        return m_confirmHook(question);
+    QMessageBox box(QMessageBox::Question, g_strAppTitle, question, QMessageBox::Ok | QMessageBox::Cancel, this);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void CQamrelView::OnResetAllEq()
+{
+    if (m_selected < 0 || !Confirm(tr("Whether the reset all EQ?")))
+        return;
+    m_edits->ResetAllEq(m_selected);
+    if (!m_bypass->IsLit())
+        m_bypass->SetLit(true);
+    // The equaliser editor will re-read the channel here.
+    m_graph->Redraw(-1);
+}
+
+void CQamrelView::OnBypassAllEq()
+{
+    // Bypassing and restoring every filter of the selected channel is the equaliser
+    // editor's request; until the editor is there the button does nothing else.
+}
+
+void CQamrelView::OnEqMode()
+{
+    // Switching between parametric and graphic mode is the equaliser editor's request
+    // (it asks first and then sets this button); until the editor is there the button
+    // does nothing else.
+}
+
+void CQamrelView::OnLinkToggle(int pair)
+{
+    if (pair < 0 || pair > 2)
+        return;
+    if (m_link->LinkToggle(static_cast<LinkPair>(pair))) {
+        // unlinking sends nothing
+        m_edits->UnlinkPair(pair);
+    } else {
+        int choice = -1;
+        if (m_linkChoiceHook) {
+            choice = m_linkChoiceHook(pair);
+        } else {
+            CCH_Link_Dlg dlg(pair, this);
+            if (dlg.exec() == QDialog::Accepted)
+                choice = dlg.Choice();
+        }
+        if (choice != 0 && choice != 1) {
+            RefreshLinkToggles();  // Cancel leaves the pair unlinked
+            return;
+        }
+        const int dst = m_edits->LinkPair(pair, choice);
+        if (dst >= 0) {
+            // The equaliser editor will re-read the destination here when it shows it.
+            if (dst == m_selected)
+                RefreshSelectedChannel();
+            RefreshChannelLevel(dst);
+            m_graph->Redraw(-1);
+        }
+    }
+    RefreshLinkToggles();
+    LightSelection();
+}
+
+void CQamrelView::OnDelayUnit(int unit)
+{
+    if (unit < 0 || unit > 2)
+        return;
+    m_delayUnit = unit;
+    for (CChannelStrip* strip : m_strips)
+        strip->SetDelayKind(unit);
+}
+
+void CQamrelView::OnListKey(ComBoxBtn* list, int step)
+{
+    if (list->Count() == 0)
+        return;
+    const int index = std::clamp(list->GetSel() + step, 0, list->Count() - 1);
+    if (index == list->GetSel())
+        return;
+    list->SetSel(index);
+    OnListChosen(list, index);
+}
+
+void CQamrelView::OnListChosen(ComBoxBtn* list, int index)
+{
+    if (list == m_unit)
+        OnDelayUnit(index);
+    else if (list == m_highPass->type || list == m_lowPass->type)
+        OnCrossoverType(list == m_highPass->type, index);
+    else if (list == m_highPass->slope || list == m_lowPass->slope)
+        OnCrossoverSlope(list == m_highPass->slope, index);
 }
 
 void CQamrelView::paintEvent(QPaintEvent*)
@@ -329,19 +854,23 @@ void CQamrelView::paintEvent(QPaintEvent*)
         p.drawText(QRect(140, 0, 400, kTitleHeight), Qt::AlignVCenter | Qt::AlignLeft, version);
     }
 
-    for (const Region& r : kRegions)
-        Skin::PaintPanel(p, r.rect, *r.caption ? tr(r.caption) : QString());
-    for (int c = 0; c < kOutputChannels; ++c) {
-        const QRect strip = StripRect(c);
-        Skin::PaintPanel(p, strip, QString::fromLatin1(kStripEn[c]));
-        p.setPen(Skin::TextDim());
-        p.setFont(UiFont(12));
-        p.drawText(QRect(strip.left(), strip.top() + 28, strip.width(), 18), Qt::AlignCenter, tr(kPlace[c]));
-    }
+    Skin::PaintPanel(p, kVolumeRect, tr("Volume"));
+    if (m_volumeField)
+        Skin::PaintFieldWell(p, QRectF(m_volumeField->geometry()).adjusted(-1, -1, 1, 1));
+    Skin::PaintPanel(p, kGraphPanel, QString());
+    Skin::PaintPanel(p, kLinkPanel, QString());
+    Skin::PaintPanel(p, kUnitPanel, QString());
+    p.setFont(UiFont(13, true));
+    p.setPen(Skin::TextDim());
+    p.drawText(QRect(kUnitPanel.left() + 10, kUnitPanel.top(), 44, kUnitPanel.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, tr("Unit"));
+
+    Skin::PaintPanel(p, kEqCaptions, QString());
     p.setFont(UiFont(13));
     p.setPen(Skin::Text());
-    for (const Caption& c : kCaptions)
-        p.drawText(c.at, c.translated ? tr(c.text) : QString::fromLatin1(c.text));
+    for (const Caption& c : kEqRows)
+        p.drawText(QRect(kEqCaptions.left() + 4, c.centreY - 10, kEqCaptions.width() - 8, 20), Qt::AlignCenter,
+                   c.translated ? tr(c.text) : QString::fromLatin1(c.text));
 }
 
 void CQamrelView::mousePressEvent(QMouseEvent* event)

@@ -1,9 +1,13 @@
 #pragma once
 // The console view: the one working surface of the application. It owns the connection to
 // the processor (the engine's CConsoleLink, fed by this window thread), the document with
-// the records, the settings, and the console's own windows; it paints the console's
-// background regions and carries the command row.
+// the records, the editing commands (CConsoleEdits), the settings, and the console's own
+// windows. It shows the master volume, the six channel strips, the link toggles, the car
+// with the speaker map and the delay unit, the response graph, the crossover panels of the
+// selected channel, the equaliser buttons, the equaliser's tab frame and the command row,
+// and keeps them in step with the records.
 
+#include "document/ConsoleEdits.h"
 #include "document/QamrelDoc.h"
 #include "app/SettingsStore.h"
 #include "link/ConsoleLink.h"
@@ -14,13 +18,24 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 
 namespace ovix {
 
-class XPButton;
+class BitmapSlider;
+class CCarMap;
+class CChannelStrip;
+class CCrossoverPanel;
 class CDisplayDlg;
+class CFStatic;
+class CFocusRing;
+class ComBoxBtn;
+class EnTabCtrl;
+class NumEdit;
+class NumSpin;
+class XPButton;
 
 class CQamrelView final : public QWidget, public IConsoleUi {
     Q_OBJECT
@@ -48,7 +63,64 @@ public:
 
     // Command row.
     void OnConnect();
+    void OnProgram();
     void OnAbout();
+
+    // ---- what the console shows ----
+    // Every control from the records: master volume and selector, every strip, links
+    // reset (toggles off, only the selected channel's select button lit), the selected
+    // channel's panels, the graph.
+    void RefreshFromImage();
+    // The crossover panels and the bypass button for the selected channel.
+    void RefreshSelectedChannel();
+    // The selected channel (0..5) from a select or speaker-map button; selecting the
+    // selected channel does nothing.
+    void SelectChannel(int channel);
+    int SelectedChannel() const { return m_selected; }
+    // One channel's polarity button, gain spin, field and fader from its record.
+    void RefreshChannelLevel(int channel);
+    // Each delay field from its channel's delay word in the current program.
+    void ShowDelayPositions();
+    int DelayUnit() const { return m_delayUnit; }
+
+    // ---- editing commands ----
+    void OnSoundOn(int channel);
+    void OnPolarity(int channel);
+    void OnGain(int channel, int code);
+    // A fader's report; `release` for the reports of a release, a key or a wheel step,
+    // which also take the focus to the channel's gain field.
+    void OnGainFader(int channel, bool release);
+    void OnDelay(int channel, int code);
+    void OnVolume(int code);
+    void OnVolumeFader(bool release);
+    void OnSelector(int selector);
+    void OnCrossoverType(bool highPass, int family);
+    void OnCrossoverSlope(bool highPass, int slope);
+    void OnCrossoverFreq(bool highPass, int hz);
+    // The graph reports a dragged handle: 31 high-pass, 32 low-pass, else a band.
+    void OnFilterChanged(int lastFilter, int selectionCode);
+    void OnResetAllEq();
+    void OnBypassAllEq();
+    void OnEqMode();
+    void OnLinkToggle(int pair);
+    void OnDelayUnit(int unit);
+
+    // ---- controls (for the tests and the equaliser editor) ----
+    CChannelStrip& Strip(int channel) { return *m_strips[std::size_t(channel)]; }
+    BitmapSlider& VolumeFader() { return *m_volumeFader; }
+    NumEdit& VolumeField() { return *m_volumeField; }
+    XPButton& SelectorButton(int selector) { return *m_selector[std::size_t(selector)]; }
+    XPButton& LinkToggleButton(int pair) { return *m_linkToggles[std::size_t(pair)]; }
+    XPButton& SpeakerButton(int channel);
+    CCrossoverPanel& CrossoverPanel(bool highPass) { return highPass ? *m_highPass : *m_lowPass; }
+    ComBoxBtn& UnitList() { return *m_unit; }
+    XPButton& BypassButton() { return *m_bypass; }
+    XPButton& EqModeButton() { return *m_eqMode; }
+    XPButton& ResetEqButton() { return *m_resetEq; }
+    XPButton& ProgramButton() { return *m_program; }
+    CFStatic& Graph() { return *m_graph; }
+    EnTabCtrl& EqTab() { return *m_eqTab; }
+    CConsoleEdits& Edits() { return *m_edits; }
     // Stops the link worker; the main window then closes.
     void StopLink();
 
@@ -65,6 +137,10 @@ public:
     // Tests replace the message boxes and the popup menu.
     std::function<void(const QString&, MessageStyle)> m_messageHook;
     std::function<int(const std::vector<std::string>&)> m_chooseDeviceHook;
+    // Tests answer the grouping dialog (pair 0..2 → choice 0 or 1, -1 for Cancel) and
+    // the "Reset All EQ" question (true for OK) without a modal window.
+    std::function<int(int)> m_linkChoiceHook;
+    std::function<bool(const QString&)> m_confirmHook;
 
     // IConsoleUi
     void ShowMessage(const UiMessage& message, MessageStyle style) override;
@@ -92,9 +168,25 @@ protected:
 private:
     void PumpLink();
     void SetUpControls();
+    void SetUpStrips();
+    void SetUpMaster();
+    void SetUpPanels();
+    void SetUpTabOrder();
     void UpdateConnectText();
     void RetranslateUi();
     void SaveSettings();
+    // Lights the select buttons: the selected channel's, and its partner's while their
+    // pair is linked.
+    void LightSelection();
+    void ShowSelector(int selector);
+    void RefreshLinkToggles();
+    // The other channels of `channel`'s link group take their level controls from the
+    // records (after a gain edit copied to them).
+    void RefreshGroupGains(int channel);
+    // The five lists also follow the arrow keys.
+    void OnListKey(ComBoxBtn* list, int step);
+    void OnListChosen(ComBoxBtn* list, int index);
+    bool Confirm(const QString& question);
 
     ParameterModel& m_model;
     LinkFlags& m_flags;
@@ -108,8 +200,32 @@ private:
     MessageQueue m_queue;  // declared before the link: the link stops before the queue goes
     std::unique_ptr<CConsoleLink> m_link;
     std::unique_ptr<CQamrelDoc> m_doc;
+    std::unique_ptr<CConsoleEdits> m_edits;
+
+    int m_selected = -1;      // the selected channel, mirrored in g_nCurChannel
+    int m_delayUnit = 0;      // 0 ms, 1 cm, 2 inches; chosen on the console, not stored
+    int m_layoutVariant = 1;  // the processor's model variant; selection works for 1 and 2
+
+    std::array<CChannelStrip*, 6> m_strips{};
+    BitmapSlider* m_volumeFader = nullptr;
+    NumEdit* m_volumeField = nullptr;
+    NumSpin* m_volumeSpin = nullptr;
+    std::array<XPButton*, 2> m_selector{};
+    std::array<XPButton*, 3> m_linkToggles{};
+    CCarMap* m_carMap = nullptr;
+    ComBoxBtn* m_unit = nullptr;
+    CCrossoverPanel* m_highPass = nullptr;
+    CCrossoverPanel* m_lowPass = nullptr;
+    XPButton* m_bypass = nullptr;
+    XPButton* m_eqMode = nullptr;
+    XPButton* m_resetEq = nullptr;
+    CFStatic* m_graph = nullptr;
+    EnTabCtrl* m_eqTab = nullptr;
+    QWidget* m_eqPage = nullptr;
+    CFocusRing* m_focusRing = nullptr;
 
     XPButton* m_connect = nullptr;
+    XPButton* m_program = nullptr;
     XPButton* m_about = nullptr;
     XPButton* m_minimise = nullptr;
     XPButton* m_close = nullptr;
