@@ -64,6 +64,17 @@
     </message>
 </context>
 <context>
+    <name>ovix::CFStatic</name>
+    <message>
+        <source>Response graph</source>
+        <translation>响应曲线</translation>
+    </message>
+    <message>
+        <source>All Bypass</source>
+        <translation>直通</translation>
+    </message>
+</context>
+<context>
     <name>ovix::CMsgBox</name>
     <message>
         <source>OK</source>
