@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: ovix_screenshot OUTPUT_DIR\n");
         return 2;
     }
-    CQamrelApp::FixDotsPerInch();
+    CQamrelApp::PrepareScreenScaling();
     QApplication app(argc, argv);
     QTemporaryDir scratch;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());

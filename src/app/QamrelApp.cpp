@@ -5,7 +5,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 
+#if OVIX_QT_SCALE_HOOK
+#include <QtGui/private/qhighdpiscaling_p.h>
+#endif
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -40,12 +47,44 @@ bool CQamrelApp::IsChineseLocale(const QLocale& locale)
     return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China;
 }
 
-void CQamrelApp::FixDotsPerInch()
+void CQamrelApp::PrepareScreenScaling()
 {
-    if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
-        qputenv("QT_FONT_DPI", "96");
+    // Qt scales by the screen's factor as it is (1.5 stays 1.5). QT_FONT_DPI is left
+    // unset: on X11 it would replace the display's DPI, from which Qt takes that factor.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+double CQamrelApp::ChooseScaleFactor(double screenFactor, QSize available, QSize window)
+{
+    double factor = screenFactor;
+    if (window.width() > 0 && window.height() > 0 && !available.isEmpty())
+        factor = std::min({factor, double(available.width()) / window.width(),
+                           double(available.height()) / window.height()});
+    return std::max(factor, 1.0);
+}
+
+double CQamrelApp::FitScaleToScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 1.0;
+    const double screenFactor = screen->devicePixelRatio();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        return screenFactor;  // the user's own global factor rules
+    const QSize available = (QSizeF(screen->availableGeometry().size()) * screenFactor).toSize();
+    const double factor = ChooseScaleFactor(screenFactor, available, QSize(CMainFrame::kWidth, CMainFrame::kHeight));
+    if (std::abs(factor - screenFactor) < 1e-3)
+        return screenFactor;
+#if OVIX_QT_SCALE_HOOK
+    // Qt reads QT_SCALE_FACTOR while the application object is made, before any screen
+    // is known, and offers no public call to change the factor later. The global factor
+    // behind QT_SCALE_FACTOR multiplies every screen's own, and may be set while no
+    // window exists: factor / screenFactor gives the window the factor that fits.
+    QHighDpiScaling::setGlobalFactor(factor / screenFactor);
+    return factor;
+#else
+    return screenFactor;  // built without Qt's private headers: the screen's factor as it is
+#endif
 }
 
 int CQamrelApp::Run(int argc, char** argv)
@@ -67,9 +106,10 @@ int CQamrelApp::Run(int argc, char** argv)
     }
     std::shared_ptr<IHidBackend> backend = MakeBackend(link);
 
-    FixDotsPerInch();
+    PrepareScreenScaling();
     QApplication app(argc, argv);
     app.setApplicationName(g_strAppTitle);
+    FitScaleToScreen();
     const bool systemChinese = IsChineseLocale(QLocale::system());
 
     auto model = std::make_unique<ParameterModel>();

@@ -1,18 +1,19 @@
 #pragma once
 // Start-up of the console: the command line, the language from the system locale, the
-// fixed 96-dpi rule, and the main window.
+// scale the console is shown at, and the main window.
 
 #include "backends/DeviceOption.h"
 
 #include <QLocale>
+#include <QSize>
 #include <QStringList>
 
 #include <string>
 
 namespace ovix {
 
-// The console application: reads the command line, fixes the pixel geometry, picks the
-// language and opens the main window.
+// The console application: reads the command line, chooses the scale, picks the language
+// and opens the main window.
 class CQamrelApp {
 public:
     struct Options {
@@ -30,9 +31,22 @@ public:
     // Chinese (PRC) system locale: the console starts in Chinese.
     static bool IsChineseLocale(const QLocale& locale);
 
-    // Layouts, fonts and drawings are in pixels and must not scale with the display; call
-    // before the application object exists.
-    static void FixDotsPerInch();
+    // Layouts and fonts are in fixed logical pixels and the faces are painted, so the
+    // console follows the display's scaling, fractional factors (150 %) included, and stays
+    // sharp. Call before the application object exists.
+    static void PrepareScreenScaling();
+
+    // The factor the console is shown at: the screen's own (what the user's display
+    // scaling asks for), lowered to the largest at which a window of the given logical size
+    // still fits the available area (in device pixels), never below 1.
+    static double ChooseScaleFactor(double screenFactor, QSize availableDevicePixels,
+                                    QSize window = QSize(1282, 722));
+
+    // After the application object, before any window: when the main window would not fit
+    // the primary screen at that screen's factor, scales the whole console down to the
+    // factor that fits. A QT_SCALE_FACTOR set by the user is left to rule. Returns the
+    // factor the console is shown at.
+    static double FitScaleToScreen();
 
     // The whole life of the console; returns the process exit code.
     static int Run(int argc, char** argv);
