@@ -75,9 +75,6 @@ int CConsoleEdits::LinkPair(int pair, int choice)
     int joined = -1;
     if (group[dst] != group[src]) {
         group[dst] = group[src];
-        // the toggle mirrors the table from the moment the pair is linked, so the pair
-        // rule of the record written below already sees this pair
-        m_host.m_linkToggles[std::size_t(pair)] = true;
         CKTV_OutData& to = m_records.Out(dst);
         for (int c : GroupMembers(dst))
             to.CopySettingsFrom(m_records.Out(c));
@@ -86,6 +83,8 @@ int CConsoleEdits::LinkPair(int pair, int choice)
     }
 
     CloseBracket(bracket);
+    // lit only now: the pair rule of the record written above reads the toggles as they
+    // were before this pair was linked
     m_host.m_linkToggles[std::size_t(pair)] = true;
     return joined;
 }

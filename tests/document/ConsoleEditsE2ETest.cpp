@@ -92,9 +92,13 @@ protected:
         return PumpUntil([this] {
             if (flags.busy != 0)
                 return false;
+            // nothing marked first: an empty queue alone may just mean the worker has not
+            // pulled the next change yet
+            if (!NothingMarked())
+                return false;
             auto head = link->Command().Head();
             return !head || (head->RecordType() == REC_SYSTEM && head->Index() == SYS_STATUS &&
-                             link->Command().Count() == 1 && NothingMarked());
+                             link->Command().Count() == 1);
         });
     }
     bool NothingMarked()
