@@ -15,6 +15,7 @@ namespace {
 constexpr int kFilters = kOutputBands + 2;  // 31 bands, the high-pass, the low-pass
 constexpr int kSelectionBase = 768;
 constexpr int kNotifyIntervalMs = 50;
+constexpr qreal kCurveWidth = 2.0;
 
 const QColor kFrameGrey(100, 100, 100);
 const QColor kGridGrey(127, 127, 131);
@@ -233,6 +234,7 @@ void CFStatic::RebuildAll()
             m_root->Out(c).RefreshCurve();
             RebuildCurve(c);
         }
+        RebuildCurveLayer();
         if (m_channel >= 0) {
             for (int i = 0; i < kFilters; ++i)
                 RebuildHandle(i);
@@ -250,6 +252,33 @@ void CFStatic::RebuildCurve(int channel)
     poly.resize(kGridPoints);
     for (int i = 0; i < kGridPoints; ++i)
         poly[i] = QPointF(points[std::size_t(i)].x, points[std::size_t(i)].y);
+    if (channel == m_channel) {
+        QPainterPath line;
+        line.addPolygon(poly);
+        QPainterPathStroker stroker(QPen(Qt::black, kCurveWidth));
+        m_selectedStroke = stroker.createStroke(line);
+    }
+}
+
+void CFStatic::RebuildCurveLayer()
+{
+    const qreal dpr = devicePixelRatioF();
+    QPixmap pm(size() * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    if (!size().isEmpty()) {
+        QPainter p(&pm);
+        p.setClipRect(m_plot);
+        p.setRenderHint(QPainter::Antialiasing);
+        const bool edit = m_mode == kModeChannelEdit && m_channel >= 0;
+        for (int c = 0; c < kOutputChannels; ++c) {
+            if (edit && c == m_channel)
+                continue;
+            p.setPen(QPen(m_colours[std::size_t(c)], kCurveWidth));
+            p.drawPolyline(m_curves[std::size_t(c)]);
+        }
+    }
+    m_curveLayer = pm;
 }
 
 void CFStatic::RebuildHandle(int filter)
@@ -341,8 +370,10 @@ void CFStatic::FilterEdited(int filter)
 void CFStatic::paintEvent(QPaintEvent*)
 {
     if (m_background.devicePixelRatio() != devicePixelRatioF()) {
+        // moved to a screen of another scale: the layers are redrawn once for it
         RebuildBackground();
         RebuildBanner();
+        RebuildCurveLayer();
     }
     QPainter p(this);
     p.drawPixmap(0, 0, m_background);
@@ -359,17 +390,12 @@ void CFStatic::paintEvent(QPaintEvent*)
     p.setPen(QPen(kGridGrey, 1));
     p.drawLines(m_gridLines);
 
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(Qt::NoBrush);
-    for (int c = 0; c < kOutputChannels; ++c) {
-        p.setPen(QPen(m_colours[std::size_t(c)], 2.0));
-        p.drawPolyline(m_curves[std::size_t(c)]);
-    }
+    p.drawPixmap(0, 0, m_curveLayer);
     if (!edit)
         return;
     // the channel being edited on top of the others
-    p.setPen(QPen(m_colours[std::size_t(m_channel)], 2.0));
-    p.drawPolyline(m_curves[std::size_t(m_channel)]);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(m_selectedStroke, m_colours[std::size_t(m_channel)]);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setClipping(false);
 

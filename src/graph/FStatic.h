@@ -6,6 +6,7 @@
 
 #include "response/GraphGeometry.h"
 
+#include <QPainterPath>
 #include <QPixmap>
 #include <QPolygon>
 #include <QPolygonF>
@@ -90,6 +91,7 @@ private:
     // Curves of every channel, every handle of the selected channel, the filter shown.
     void RebuildAll();
     void RebuildCurve(int channel);
+    void RebuildCurveLayer();
     void RebuildHandle(int filter);
     void RebuildShown();
     void UpdateAllBypassed();
@@ -131,6 +133,10 @@ private:
     QPoint m_bannerPos;
     bool m_allBypassed = false;
     std::array<QPolygonF, 6> m_curves;
+    // Every curve but the selected channel's, drawn once into a transparent layer; the
+    // selected curve (the one a drag changes) as its outline, filled on top at each paint.
+    QPixmap m_curveLayer;
+    QPainterPath m_selectedStroke;
     std::array<QColor, 6> m_colours;
     std::array<HandleView, 33> m_handles{};
     std::array<QStaticText, 33> m_handleTexts;

@@ -192,6 +192,29 @@ TEST_F(Graph, BandDragMovesFrequencyAsFromTheEditor)
     EXPECT_EQ(Centre(graph->HandleRect(kBand1k)).x(), XFromFreq(2000, kW)) << "the handle follows";
 }
 
+TEST_F(Graph, TheChannelCurveFollowsADrag)
+{
+    Filter(kBand1k).SetBandwidthIndex(95);  // 1 octave
+    graph->Redraw(-1);
+    const QPoint from = Centre(graph->HandleRect(kBand1k));
+    DragHandle(kBand1k, {from.x(), kPlotTop + 50});
+    ASSERT_DOUBLE_EQ(Filter(kBand1k).GainDb(), 5.0);
+
+    // half an octave below the centre, clear of the handles and the label
+    const int i = NearestGridIndex(707);
+    const double y = YFromDbF(Out().Eq().Sum()[std::size_t(i)], kH);
+    EXPECT_DOUBLE_EQ(Out().Eq().CurveF()[std::size_t(i)].y, y) << "the channel sum is refreshed";
+    ASSERT_LT(y, kPlotTop + 80) << "well above the 0 dB line";
+    const QImage image = graph->grab().toImage();
+    const int x = int(XFromFreqF(FreqGrid[std::size_t(i)], kW));
+    bool drawn = false;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            drawn = drawn || image.pixel(x + dx, int(y) + dy) == qRgb(128, 64, 0);
+    EXPECT_TRUE(drawn) << "CH1's curve is drawn through the boosted band at (" << x << ", " << y
+                       << ")";
+}
+
 TEST_F(Graph, NonZeroGainClearsBypassAndGroupBypass)
 {
     Filter(kBand1k).SetGainCode(230);
