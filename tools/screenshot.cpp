@@ -1,12 +1,12 @@
-// Grabs the console, connected to the built-in simulated processor, into a PNG per
-// language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
+// Grabs the console, connected to a simulated processor that holds a tuned live program,
+// with CH3 selected, into a PNG per language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
 // leaves the user's settings alone.
 
 #include "app/MainFrm.h"
 #include "app/QamrelApp.h"
 #include "controls/UiGlobals.h"
 #include "dialogs/DisplayDlg.h"
-#include "backends/DeviceOption.h"
+#include "simulator/SimBus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +17,52 @@
 #include <cstdio>
 
 using namespace ovix;
+
+namespace {
+
+// A plausible car tune: crossovers between the front, rear and subwoofers, a few
+// corrections in each channel's equaliser, and the delays that time-align the driver's
+// seat.
+void DemoTune(ProgramImage& p)
+{
+    // (band, gain word: 600 is 0 dB in 0.1 dB steps, bandwidth index: 0.05 + 0.01 x index octaves)
+    struct Band { int band, gainWord, bandwidth; };
+    auto bands = [&](int ch, std::initializer_list<Band> list) {
+        for (const Band& b : list) {
+            p.outputs[ch].bands[b.band].SetGainWord(std::uint16_t(b.gainWord));
+            p.outputs[ch].bands[b.band].SetBandwidthIndex(std::uint16_t(b.bandwidth));
+        }
+    };
+    for (int ch : {0, 1}) {  // front: high-passed at 80 Hz, Linkwitz-Riley 24 dB/oct
+        p.outputs[ch].crossover.SetHighPassFreq(80);
+        p.outputs[ch].crossover.SetHighPassFamily(0);
+        p.outputs[ch].crossover.SetHighPassSlope(2);
+        p.outputs[ch].SetGain(57);
+    }
+    bands(0, {{11, 555, 95}, {17, 620, 62}, {23, 570, 145}});
+    bands(1, {{11, 560, 95}, {18, 615, 62}, {23, 575, 145}});
+    for (int ch : {2, 3}) {  // rear: 100 Hz Butterworth 18 dB/oct, 6 dB down
+        p.outputs[ch].crossover.SetHighPassFreq(100);
+        p.outputs[ch].crossover.SetHighPassFamily(2);
+        p.outputs[ch].crossover.SetHighPassSlope(1);
+        p.outputs[ch].SetGain(54);
+    }
+    bands(2, {{13, 570, 95}, {20, 630, 45}, {25, 630, 120}});
+    bands(3, {{13, 575, 95}, {25, 625, 120}});
+    for (int ch : {4, 5}) {  // subwoofers: low-passed at 80 Hz, a lift at 40 Hz
+        p.outputs[ch].crossover.SetLowPassFreq(80);
+        p.outputs[ch].crossover.SetLowPassFamily(0);
+        p.outputs[ch].crossover.SetLowPassSlope(2);
+        p.outputs[ch].SetGain(57);
+    }
+    bands(4, {{3, 640, 45}});
+    bands(5, {{3, 640, 45}});
+    const int delays[kOutputChannels] = {96, 24, 48, 0, 0, 0};
+    for (int ch = 0; ch < kOutputChannels; ++ch)
+        p.outputs[ch].SetDelay(std::uint16_t(delays[ch]));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -42,7 +88,9 @@ int main(int argc, char** argv)
         ResetImage(model->image);
         LinkFlags flags;
         CQamrelView::Options o;
-        o.backend = MakeBackend("sim");
+        auto bus = std::make_shared<sim::CSimBus>();
+        bus->Add({}).Edit([](DeviceImage& m) { DemoTune(m.current); });
+        o.backend = bus;
         o.startDir = scratch.path();
         CMainFrame frame(*model, flags, o);
         frame.View().InitialUpdate();
@@ -53,7 +101,9 @@ int main(int argc, char** argv)
         while (t.elapsed() < 20000 && !(frame.View().Link().Synced() && flags.busy == 0 &&
                                          !frame.View().DisplayDlg().isVisible()))
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::processEvents();
+        frame.View().SelectChannel(2);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         const QString file = out + (chinese ? "/console-zh.png" : "/console-en.png");
         if (!frame.grab().save(file)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));

@@ -39,7 +39,9 @@ constexpr int kStripX = 90;     // the first strip; the others follow every kStr
 constexpr int kStripStep = 61;
 constexpr int kTopY = 50;
 const QRect kGraphPanel{459, 50, 563, 354};
-const QRect kGraph{465, 56, 551, 304};
+// The graph's height keeps the low-pass handle, which sits 55 pixels above the -15 dB
+// line, inside the control.
+const QRect kGraph{465, 56, 551, 262};
 const QRect kHighPassAt{1028, 50, 0, 0};
 const QRect kLowPassAt{1028, 230, 0, 0};
 const QRect kLinkPanel{1154, 50, 116, 112};
@@ -263,7 +265,8 @@ void CQamrelView::SetUpPanels()
     const int buttonWidth = (kGraph.width() - 20) / 3;
     auto eqButton = [&](int k) {
         auto* b = new XPButton(this);
-        b->setGeometry(kGraph.left() + k * (buttonWidth + 10), kGraph.bottom() + 9, buttonWidth, 28);
+        const int top = kGraph.bottom() + (kGraphPanel.bottom() - kGraph.bottom() - 28) / 2;
+        b->setGeometry(kGraph.left() + k * (buttonWidth + 10), top, buttonWidth, 28);
         return b;
     };
     m_bypass = eqButton(0);
