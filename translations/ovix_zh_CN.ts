@@ -82,6 +82,77 @@
     </message>
 </context>
 <context>
+    <name>ovix::CProgramDlg</name>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>组名</translation>
+    </message>
+    <message>
+        <source>ID:</source>
+        <translation>组号：</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>组名：</translation>
+    </message>
+    <message>
+        <source>Store</source>
+        <translation>存储</translation>
+    </message>
+    <message>
+        <source>Recall</source>
+        <translation>调用</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>PC Program</source>
+        <translation>电脑程序</translation>
+    </message>
+    <message>
+        <source>Recall all data from PC</source>
+        <translation>从电脑调用所有组数据</translation>
+    </message>
+    <message>
+        <source>Recall data from PC</source>
+        <translation>从电脑调用单组数据</translation>
+    </message>
+    <message>
+        <source>Store all data to PC</source>
+        <translation>存储所有组数据到电脑</translation>
+    </message>
+    <message>
+        <source>Store data to PC</source>
+        <translation>存储单组数据到电脑</translation>
+    </message>
+    <message>
+        <source>Program list</source>
+        <translation>程序列表</translation>
+    </message>
+    <message>
+        <source>PC recall</source>
+        <translation>电脑调用</translation>
+    </message>
+    <message>
+        <source>PC store</source>
+        <translation>电脑存储</translation>
+    </message>
+    <message>
+        <source>Are you delete this Data?</source>
+        <translation>是否删除本组数据?</translation>
+    </message>
+</context>
+<context>
     <name>ovix::CQamrelView</name>
     <message>
         <source>Volume</source>
@@ -445,6 +516,18 @@
     <message>
         <source>The firmware update failed</source>
         <translation>更新固件失败！</translation>
+    </message>
+    <message>
+        <source>The name can not be empty!</source>
+        <translation>组名不能为空!</translation>
+    </message>
+    <message>
+        <source>The name can not be all spaces!</source>
+        <translation>组名不能全为空格!</translation>
+    </message>
+    <message>
+        <source>Have been the same name!</source>
+        <translation>已有相同的组名称!</translation>
     </message>
 </context>
 <context>

@@ -13,12 +13,15 @@
 #include "controls/XPButton.h"
 #include "dialogs/CH_Link_Dlg.h"
 #include "dialogs/DisplayDlg.h"
+#include "dialogs/ProgramDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
 #include "tables/TextField.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -451,9 +454,142 @@ void CQamrelView::OnConnect()
     m_link->ToggleConnection();
 }
 
+namespace {
+
+// The preset manager's view of the console: the processor's programs through the program
+// manager, the PC group through the console's file operations.
+class ProgramHost final : public IProgramHost {
+public:
+    ProgramHost(CQamrelView& view, CProgramManager& programs) : m_view(view), m_programs(programs) {}
+    void SetDialog(QWidget* dialog) { m_dialog = dialog; }
+
+    QString ProgramName(int program) const override
+    {
+        return QString::fromLatin1(m_programs.ProgramName(program));
+    }
+    bool Synced() const override { return m_programs.Synced(); }
+    Store StoreProgram(int program, const QString& name) override
+    {
+        // names are single-byte text on the processor
+        const StoreOutcome outcome = m_programs.Store(program, name.toLatin1().toStdString());
+        if (const auto message = MessageOf(outcome)) {
+            m_view.ShowMessage(*message, MessageStyle::Modal);
+            return Store::Refused;
+        }
+        return outcome == StoreOutcome::Stored ? Store::Stored : Store::NotConnected;
+    }
+    void RecallProgram(int program) override { m_programs.Recall(program); }
+    bool Confirm(const QString& question) override
+    {
+        if (m_view.m_confirmHook)
+            return m_view.m_confirmHook(question);
+        QMessageBox box(QMessageBox::Question, g_strAppTitle, question, QMessageBox::Ok | QMessageBox::Cancel,
+                        m_dialog ? m_dialog : &m_view);
+        return box.exec() == QMessageBox::Ok;
+    }
+    void DeleteProgram(int program) override { m_programs.Delete(program); }
+    bool LoadAllPrograms() override { return m_view.OnLoadAllPrograms(); }
+    bool LoadSingleProgram() override { return m_view.OnLoadSingleProgram(); }
+    bool SaveAllPrograms() override { return m_view.OnSaveAllPrograms(); }
+    bool SaveSingleProgram() override { return m_view.OnSaveSingleProgram(); }
+
+private:
+    CQamrelView& m_view;
+    CProgramManager& m_programs;
+    QWidget* m_dialog = nullptr;
+};
+
+// The file a file operation works on, from a file dialog that starts in the folder of
+// `pattern` and shows `filter`; empty when the user cancels.
+QString ChooseFile(QWidget* parent, const CQamrelView& view, bool save, const QString& pattern,
+                   const QString& filter, const QString& defaultSuffix = {})
+{
+    const QString folder = QFileInfo(QDir::fromNativeSeparators(pattern)).path();
+    if (view.m_fileDialogHook)
+        return view.m_fileDialogHook(save, folder, filter);
+    QFileDialog dlg(parent, QString(), folder, filter);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!defaultSuffix.isEmpty())
+        dlg.setDefaultSuffix(defaultSuffix);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().front();
+}
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+} // namespace
+
 void CQamrelView::OnProgram()
 {
-    // The preset manager is not available yet: until it is, "Program" does nothing.
+    CProgramManager programs(m_model, m_link->Command(), *m_link);
+    ProgramHost host(*this, programs);
+    CProgramDlg dlg(host, this);
+    host.SetDialog(&dlg);
+    // batches started from the manager disable the manager while they run
+    m_programDlg = &dlg;
+    if (m_programDlgHook)
+        m_programDlgHook(dlg);
+    else
+        dlg.exec();
+    m_programDlg = nullptr;
+}
+
+bool CQamrelView::OnSaveSingleProgram()
+{
+    const QString path = ChooseFile(m_programDlg ? static_cast<QWidget*>(m_programDlg) : this, *this, true,
+                                    m_patternSingle, QStringLiteral("*.qxas"));
+    if (path.isEmpty())
+        return false;
+    const DocResult r = m_doc->SaveSingleProgram(LocalPath(path));
+    if (r.message)
+        ShowMessage(*r.message, MessageStyle::Modal);
+    return r.ok;
+}
+
+bool CQamrelView::OnLoadSingleProgram()
+{
+    const QString path = ChooseFile(m_programDlg ? static_cast<QWidget*>(m_programDlg) : this, *this, false,
+                                    m_patternSingle, QStringLiteral("*.qxas"));
+    if (path.isEmpty())
+        return false;
+    const DocResult r = m_doc->LoadSingleProgram(LocalPath(path));
+    if (r.message)
+        ShowMessage(*r.message, MessageStyle::Modal);
+    if (!r.ok)
+        return false;
+    RefreshFromImage();  // with the delay fields
+    return true;
+}
+
+bool CQamrelView::OnSaveAllPrograms()
+{
+    if (!m_link->IsConnected()) {
+        m_link->ShowConnectionFailure();
+        return false;
+    }
+    const QString path = ChooseFile(m_programDlg ? static_cast<QWidget*>(m_programDlg) : this, *this, true,
+                                    m_patternAll, QStringLiteral("*.qxaa"), QStringLiteral("qxaa"));
+    if (path.isEmpty())
+        return false;
+    return m_doc->SaveAllPrograms(LocalPath(path)).ok;
+}
+
+bool CQamrelView::OnLoadAllPrograms()
+{
+    const QString path = ChooseFile(m_programDlg ? static_cast<QWidget*>(m_programDlg) : this, *this, false,
+                                    m_patternAll, QStringLiteral("*.qxaa"));
+    if (path.isEmpty())
+        return false;
+    const DocResult r = m_doc->LoadAllPrograms(LocalPath(path));
+    if (r.message)
+        ShowMessage(*r.message, MessageStyle::Modal);
+    if (!r.ok)
+        return false;
+    RefreshFromImage();
+    ShowDelayPositions();
+    return true;
 }
 
 void CQamrelView::OnAbout()
@@ -503,7 +639,7 @@ int CQamrelView::ChooseDevice(const std::vector<std::string>& entries)
 void CQamrelView::OpenDataLoadingWindow()
 {
     if (m_display)
-        m_display->Show();
+        m_display->Show(m_programDlg);
 }
 
 void CQamrelView::CloseDataLoadingWindow()

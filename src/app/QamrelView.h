@@ -9,6 +9,7 @@
 
 #include "document/ConsoleEdits.h"
 #include "document/QamrelDoc.h"
+#include "document/ProgramManager.h"
 #include "app/SettingsStore.h"
 #include "link/ConsoleLink.h"
 #include "link/MessageQueue.h"
@@ -31,6 +32,7 @@ class CCrossoverPanel;
 class CDisplayDlg;
 class CFStatic;
 class CFocusRing;
+class CProgramDlg;
 class ComBoxBtn;
 class EnTabCtrl;
 class NumEdit;
@@ -64,6 +66,18 @@ public:
     // Command row.
     void OnConnect();
     void OnProgram();
+    // The console's file operations (the preset manager's PC group): each asks for the file
+    // in the "DataFile" folder, reports a failure in a message box and returns success.
+    // Saving all programs reads them back from the processor first; the file is written when
+    // they have arrived.
+    bool OnSaveSingleProgram();
+    bool OnLoadSingleProgram();
+    bool OnSaveAllPrograms();
+    bool OnLoadAllPrograms();
+    // Tests choose the file (empty: Cancel) instead of a file dialog, and drive the preset
+    // manager instead of running it modally.
+    std::function<QString(bool save, const QString& folder, const QString& filter)> m_fileDialogHook;
+    std::function<void(CProgramDlg&)> m_programDlgHook;
     void OnAbout();
 
     // ---- what the console shows ----
@@ -230,6 +244,7 @@ private:
     XPButton* m_minimise = nullptr;
     XPButton* m_close = nullptr;
     CDisplayDlg* m_display = nullptr;
+    CProgramDlg* m_programDlg = nullptr;  // the open preset manager, owner of the loading window
     bool m_connectHover = false;
     bool m_linkStopped = false;
 

@@ -39,6 +39,9 @@ constexpr MessageSource kCatalogue[] = {
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "更新文件错误！", "firmware file without a usable section"),
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "Update successfully!", "firmware message: update finished"),
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "The firmware update failed", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "The name can not be empty!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "The name can not be all spaces!", ""),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Have been the same name!", ""),
 };
 static_assert(std::size(kCatalogue) == kMessageCount, "one catalogue entry per message id");
 

@@ -39,6 +39,10 @@ enum MessageId : std::uint8_t {
     kMsgFwUpdateFileError,
     kMsgFwUpdateDone,
     kMsgFwUpdateFailed,
+    // The preset manager's checks of a program name before it is stored.
+    kMsgNameEmpty,
+    kMsgNameAllSpaces,
+    kMsgNameTaken,
     kMessageCount
 };
 
