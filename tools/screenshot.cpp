@@ -1,11 +1,13 @@
 // Grabs the console, connected to a simulated processor that holds a tuned live program,
-// with CH3 selected, into a PNG per language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
+// with CH3 selected, and the preset manager over the processor's named programs, into a
+// PNG each per language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
 // leaves the user's settings alone.
 
 #include "app/MainFrm.h"
 #include "app/QamrelApp.h"
 #include "controls/UiGlobals.h"
 #include "dialogs/DisplayDlg.h"
+#include "dialogs/ProgramDlg.h"
 #include "simulator/SimBus.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace ovix;
 
@@ -62,6 +65,17 @@ void DemoTune(ProgramImage& p)
         p.outputs[ch].SetDelay(std::uint16_t(delays[ch]));
 }
 
+// Names for the processor's first programs, as an installer might have stored them.
+void DemoNames(DeviceImage& img)
+{
+    const char* names[] = {"Reference", "Highway", "Jazz Club", "Touring", "Bass Boost", "Night"};
+    for (int p = 1; p <= kStoredPrograms; ++p) {
+        std::memset(img.Program(p).name, 0, sizeof img.Program(p).name);
+        if (p <= int(std::size(names)))
+            std::memcpy(img.Program(p).name, names[p - 1], std::strlen(names[p - 1]));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -89,7 +103,10 @@ int main(int argc, char** argv)
         LinkFlags flags;
         CQamrelView::Options o;
         auto bus = std::make_shared<sim::CSimBus>();
-        bus->Add({}).Edit([](DeviceImage& m) { DemoTune(m.current); });
+        bus->Add({}).Edit([](DeviceImage& m) {
+            DemoTune(m.current);
+            DemoNames(m);
+        });
         o.backend = bus;
         o.startDir = scratch.path();
         CMainFrame frame(*model, flags, o);
@@ -110,6 +127,23 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%s\n", qPrintable(file));
+
+        // the preset manager over the processor's programs, program 4 selected
+        const QString programs = out + (chinese ? "/programs-zh.png" : "/programs-en.png");
+        bool saved = false;
+        frame.View().m_programDlgHook = [&](CProgramDlg& dlg) {
+            dlg.show();
+            dlg.Select(4);
+            for (int i = 0; i < 5; ++i)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            saved = dlg.grab().save(programs);
+        };
+        frame.View().OnProgram();
+        if (!saved) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(programs));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(programs));
         frame.View().StopLink();
     }
     return 0;

@@ -24,6 +24,7 @@ const QColor kListBack(247, 247, 255);
 const QColor kListText(0, 0, 255);
 constexpr int kNameChars = 13;
 constexpr int kRowHeight = 22;
+constexpr int kHeaderHeight = 24;
 } // namespace
 
 CProgramDlg::CProgramDlg(IProgramHost& host, QWidget* parent)
@@ -45,6 +46,7 @@ CProgramDlg::CProgramDlg(IProgramHost& host, QWidget* parent)
     m_list->verticalHeader()->setDefaultSectionSize(kRowHeight);
     m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->horizontalHeader()->setStretchLastSection(false);
+    m_list->horizontalHeader()->setFixedHeight(kHeaderHeight);  // the same in both languages
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -222,9 +224,11 @@ void CProgramDlg::Retranslate()
 {
     setWindowTitle(tr("File"));
     m_list->setHorizontalHeaderLabels({tr("ID"), tr("Name")});
-    // the Name column is a little wider in Chinese
+    // the Name column is a little wider in Chinese; the list fits its two columns
+    const int nameWidth = CurrentUiLanguage() == UiLanguage::Chinese ? 180 : 176;
     m_list->setColumnWidth(0, 30);
-    m_list->setColumnWidth(1, CurrentUiLanguage() == UiLanguage::Chinese ? 180 : 176);
+    m_list->setColumnWidth(1, nameWidth);
+    m_list->resize(30 + nameWidth + 2 * m_list->frameWidth(), kHeaderHeight + kRows * kRowHeight + 2 * m_list->frameWidth());
     m_idLabel->setText(tr("ID:"));
     m_nameLabel->setText(tr("Name:"));
     m_store->setText(tr("Store"));
