@@ -82,6 +82,45 @@
     </message>
 </context>
 <context>
+    <name>ovix::COutputDlg</name>
+    <message>
+        <source>Band %1 gain</source>
+        <translation>频段%1 增益</translation>
+    </message>
+    <message>
+        <source>Band %1 gain field</source>
+        <translation>频段%1 增益数值</translation>
+    </message>
+    <message>
+        <source>Band %1 frequency</source>
+        <translation>频段%1 频率</translation>
+    </message>
+    <message>
+        <source>Band %1 Q</source>
+        <translation>频段%1 Q</translation>
+    </message>
+    <message>
+        <source>Band %1 bypass</source>
+        <translation>频段%1 直通</translation>
+    </message>
+    <message>
+        <source>Whether ByPass All EQ?</source>
+        <translation>是否直通所有均衡？</translation>
+    </message>
+    <message>
+        <source>Whether Restore All EQ?</source>
+        <translation>是否恢复所有均衡？</translation>
+    </message>
+    <message>
+        <source>Whether the PEQMode convert to GEQMode?</source>
+        <translation>是否把参量均衡模式转换为图示均衡模式?</translation>
+    </message>
+    <message>
+        <source>Whether the GEQMode convert to PEQMode?</source>
+        <translation>是否把图示均衡模式转换为参量均衡模式?</translation>
+    </message>
+</context>
+<context>
     <name>ovix::CProgramDlg</name>
     <message>
         <source>File</source>

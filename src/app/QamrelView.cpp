@@ -13,6 +13,7 @@
 #include "controls/XPButton.h"
 #include "dialogs/CH_Link_Dlg.h"
 #include "dialogs/DisplayDlg.h"
+#include "dialogs/OutputDlg.h"
 #include "dialogs/ProgramDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
@@ -28,6 +29,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -89,6 +91,26 @@ void ShowPos(NumSpin* spin, int value)
 
 int Partner(int channel) { return channel ^ 1; }
 
+// The equaliser editor's edits go to the engine's EQ commands; its redraws to the graph.
+class EqEditorHost final : public IOutputEditHost {
+public:
+    EqEditorHost(CEqEdits& edits, CFStatic& graph) : m_edits(edits), m_graph(graph) {}
+    void SetBandFrequency(int c, int band, int hz) override { m_edits.SetBandFrequency(c, band, hz); }
+    void SetBandWidth(int c, int band, int index) override { m_edits.SetBandWidth(c, band, index); }
+    void SetBandGain(int c, int band, int code) override { m_edits.SetBandGain(c, band, code); }
+    void SetBandBypass(int c, int band, int bypass) override { m_edits.SetBandBypass(c, band, bypass); }
+    void BandDragged(int c, int band) override { m_edits.BandDragged(c, band); }
+    bool AllBandsBypassed(int c) override { return m_edits.AllBandsBypassed(c); }
+    void SetGroupBypass(int c, bool on) override { m_edits.SetGroupBypass(c, on); }
+    void RewriteBypassAll(int c, bool on) override { m_edits.RewriteBypassAll(c, on); }
+    void ConvertEqMode(int c, int mode) override { m_edits.ConvertEqMode(c, mode); }
+    void RedrawGraph(int filter) override { m_graph.Redraw(filter); }
+
+private:
+    CEqEdits& m_edits;
+    CFStatic& m_graph;
+};
+
 } // namespace
 
 CQamrelView::CQamrelView(ParameterModel& model, LinkFlags& flags, Options options, QWidget* parent)
@@ -100,6 +122,7 @@ CQamrelView::CQamrelView(ParameterModel& model, LinkFlags& flags, Options option
     m_doc = std::make_unique<CQamrelDoc>(m_model, m_link->Command());
     m_link->Command().SetRecordPort(&m_doc->Records());
     m_edits = std::make_unique<CConsoleEdits>(m_model, m_doc->Records(), m_link->Command(), *m_link, g_csLink);
+    m_eqEdits = std::make_unique<CEqEdits>(m_model, m_doc->Records(), m_link->Command(), *m_link, g_csLink);
     // the link posts from its own threads; the messages are handled here, on this thread
     m_queue.SetWakeup([this] { QMetaObject::invokeMethod(this, &CQamrelView::PumpLink, Qt::QueuedConnection); });
 }
@@ -198,10 +221,15 @@ void CQamrelView::SetUpControls()
     SetUpStrips();
     SetUpPanels();
 
-    // the equaliser's tab frame; the editor will fill its page
+    // the equaliser's tab frame with the equaliser editor on its page
     m_eqTab = new EnTabCtrl(this);
     m_eqTab->setGeometry(kEqTab);
     m_eqPage = new QWidget(m_eqTab);
+    m_eqHost = std::make_unique<EqEditorHost>(*m_eqEdits, *m_graph);
+    m_outputDlg = new COutputDlg(m_doc->Records(), *m_eqHost, m_bypass, m_eqMode, m_eqPage);
+    auto* eqLayout = new QVBoxLayout(m_eqPage);
+    eqLayout->setContentsMargins(0, 0, 0, 0);
+    eqLayout->addWidget(m_outputDlg);
     m_eqTab->AddTab(m_eqPage, QString());
     m_eqTab->setFocusPolicy(Qt::NoFocus);
     m_eqTab->tabBar()->setFocusPolicy(Qt::NoFocus);
@@ -332,7 +360,10 @@ void CQamrelView::SetUpTabOrder()
     chain.push_back(m_unit);
     for (CCrossoverPanel* panel : {m_highPass, m_lowPass})
         chain.insert(chain.end(), {panel->type, panel->freq, panel->slope});
-    chain.insert(chain.end(), {m_bypass, m_eqMode, m_resetEq, m_connect, m_program, m_about, m_minimise, m_close});
+    chain.insert(chain.end(), {m_bypass, m_eqMode, m_resetEq});
+    const std::vector<QWidget*> bands = m_outputDlg->TabChain();
+    chain.insert(chain.end(), bands.begin(), bands.end());
+    chain.insert(chain.end(), {m_connect, m_program, m_about, m_minimise, m_close});
     for (std::size_t k = 1; k < chain.size(); ++k)
         setTabOrder(chain[k - 1], chain[k]);
 }
@@ -399,6 +430,7 @@ void CQamrelView::RetranslateUi()
     // the graph's own name, in the graph's own words
     m_graph->setAccessibleName(QCoreApplication::translate("ovix::CFStatic", "Response graph"));
     m_eqTab->setTabText(0, tr("Equaliser"));
+    m_outputDlg->RefreshLanguage();
 }
 
 void CQamrelView::changeEvent(QEvent* event)
@@ -710,6 +742,7 @@ void CQamrelView::RefreshSelectedChannel()
     out.UpdateAllBypass();
     m_bypass->SetLit(out.AllBypass() != 0);
     m_eqMode->SetLit(out.GeqMode() != 0);
+    m_outputDlg->LoadChannel();
 }
 
 void CQamrelView::SelectChannel(int channel)
@@ -724,8 +757,7 @@ void CQamrelView::SelectChannel(int channel)
         m_carMap->speakers[std::size_t(c)]->SetLit(c == channel);
     LightSelection();
     m_graph->SelectChannel(channel);
-    // The equaliser editor will show the channel here.
-    RefreshSelectedChannel();
+    RefreshSelectedChannel();  // with the equaliser editor
 }
 
 void CQamrelView::LightSelection()
@@ -875,9 +907,9 @@ void CQamrelView::OnFilterChanged(int lastFilter, int)
         CKTV_OutData& out = m_doc->Records().Out(m_selected);
         ShowPos(CrossoverPanel(highPass).freqSpin, highPass ? out.HighPass().Freq() : out.LowPass().Freq());
         m_edits->CrossoverDragged(m_selected, lastFilter);
+    } else if (lastFilter >= 0 && lastFilter < kOutputBands) {
+        m_outputDlg->OnGraphPointMoved(lastFilter);
     }
-    // A band handle goes to the equaliser editor once it is there; until then the graph
-    // only follows.
     m_graph->Redraw(-1);
 }
 
@@ -896,21 +928,20 @@ void CQamrelView::OnResetAllEq()
     m_edits->ResetAllEq(m_selected);
     if (!m_bypass->IsLit())
         m_bypass->SetLit(true);
-    // The equaliser editor will re-read the channel here.
+    m_outputDlg->LoadChannel();
     m_graph->Redraw(-1);
 }
 
 void CQamrelView::OnBypassAllEq()
 {
-    // Bypassing and restoring every filter of the selected channel is the equaliser
-    // editor's request; until the editor is there the button does nothing else.
+    // the editor bypasses or restores the selected channel and lights this button
+    m_outputDlg->OnBypassAll();
 }
 
 void CQamrelView::OnEqMode()
 {
-    // Switching between parametric and graphic mode is the equaliser editor's request
-    // (it asks first and then sets this button); until the editor is there the button
-    // does nothing else.
+    // the editor asks, switches the selected channel's mode and lights this button
+    m_outputDlg->OnEqModeConvert();
 }
 
 void CQamrelView::OnLinkToggle(int pair)
@@ -935,7 +966,7 @@ void CQamrelView::OnLinkToggle(int pair)
         }
         const int dst = m_edits->LinkPair(pair, choice);
         if (dst >= 0) {
-            // The equaliser editor will re-read the destination here when it shows it.
+            // the crossover panels and the equaliser editor show the destination's new settings
             if (dst == m_selected)
                 RefreshSelectedChannel();
             RefreshChannelLevel(dst);

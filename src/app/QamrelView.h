@@ -8,6 +8,7 @@
 // and keeps them in step with the records.
 
 #include "document/ConsoleEdits.h"
+#include "document/EqEdits.h"
 #include "document/QamrelDoc.h"
 #include "document/ProgramManager.h"
 #include "app/SettingsStore.h"
@@ -32,6 +33,8 @@ class CCrossoverPanel;
 class CDisplayDlg;
 class CFStatic;
 class CFocusRing;
+class COutputDlg;
+class IOutputEditHost;
 class CProgramDlg;
 class ComBoxBtn;
 class EnTabCtrl;
@@ -134,6 +137,8 @@ public:
     XPButton& ProgramButton() { return *m_program; }
     CFStatic& Graph() { return *m_graph; }
     EnTabCtrl& EqTab() { return *m_eqTab; }
+    COutputDlg& OutputEditor() { return *m_outputDlg; }
+    CEqEdits& EqEdits() { return *m_eqEdits; }
     CConsoleEdits& Edits() { return *m_edits; }
     // Stops the link worker; the main window then closes.
     void StopLink();
@@ -215,6 +220,8 @@ private:
     std::unique_ptr<CConsoleLink> m_link;
     std::unique_ptr<CQamrelDoc> m_doc;
     std::unique_ptr<CConsoleEdits> m_edits;
+    std::unique_ptr<CEqEdits> m_eqEdits;
+    std::unique_ptr<IOutputEditHost> m_eqHost;  // the equaliser editor's way to the records and the graph
 
     int m_selected = -1;      // the selected channel, mirrored in g_nCurChannel
     int m_delayUnit = 0;      // 0 ms, 1 cm, 2 inches; chosen on the console, not stored
@@ -236,6 +243,7 @@ private:
     CFStatic* m_graph = nullptr;
     EnTabCtrl* m_eqTab = nullptr;
     QWidget* m_eqPage = nullptr;
+    COutputDlg* m_outputDlg = nullptr;
     CFocusRing* m_focusRing = nullptr;
 
     XPButton* m_connect = nullptr;

@@ -450,6 +450,17 @@ QStringList TabOrderNames(bool chinese)
         names << "Unit" << "High-pass type" << "High-pass frequency" << "High-pass slope" << "Low-pass type"
               << "Low-pass frequency" << "Low-pass slope" << "Bypass All EQ" << "PEQ Mode" << "Reset All EQ"
               << "Connect" << "Program" << "About" << "Minimise" << "Close";
+    // the equaliser editor's strips follow "Reset All EQ": fader, "BY", frequency, Q, gain
+    const char* const band[] = {"Band %1 gain", "Band %1 bypass", "Band %1 frequency", "Band %1 Q",
+                                "Band %1 gain field"};
+    const char* const bandZh[] = {"频段%1 增益", "频段%1 直通", "频段%1 频率", "频段%1 Q", "频段%1 增益数值"};
+    QStringList bands;
+    for (int k = 1; k <= 31; ++k)
+        for (int i = 0; i < 5; ++i)
+            bands << QString::fromUtf8(chinese ? bandZh[i] : band[i]).arg(k);
+    const int at = int(names.indexOf(QString::fromUtf8(chinese ? "重置所有均衡" : "Reset All EQ"))) + 1;
+    for (int i = 0; i < bands.size(); ++i)
+        names.insert(at + i, bands[i]);
     return names;
 }
 
@@ -722,7 +733,7 @@ TEST_F(Console, EveryControlIsNamedInBothLanguagesAndTabGoesAlongTheStrips)
         if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && view.isAncestorOf(w))
             order << w->accessibleName();
         w = w->nextInFocusChain();
-    } while (w != first && order.size() < 200);
+    } while (w != first && order.size() < 400);
     EXPECT_EQ(order, TabOrderNames(false));
 }
 

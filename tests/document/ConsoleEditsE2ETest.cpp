@@ -3,6 +3,7 @@
 // processor saw, in hex.
 
 #include "document/ConsoleEdits.h"
+#include "document/EqEdits.h"
 #include "link/CommandBuilder.h"
 #include "link/ConsoleLink.h"
 #include "link/NullConsoleUi.h"
@@ -235,4 +236,65 @@ TEST_F(EditsOnSim, LinkingDuringAGlideEndsWithTheProcessorAtTheShownFrequency)
             steps.push_back(f[14] | (f[15] << 8));
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.back(), 1000) << "CH2's band glides on after the copy";
+}
+
+TEST_F(EditsOnSim, BandEditOnALinkedPairSendsBothBandsWithTheLinkFlag)
+{
+    ASSERT_TRUE(ConnectAndSettle());
+    ASSERT_EQ(edits->LinkPair(0, 0), 1);
+    ASSERT_TRUE(Settle());
+    proc->ClearReceivedFrames();
+    CEqEdits eq(*model, *data, link->Command(), *link, lock);
+
+    eq.SetBandGain(0, 11, 260);
+    ASSERT_TRUE(PumpUntil([&] {
+        const DeviceImage m = proc->Memory();
+        return m.current.outputs[0].bands[11].GainWord() == 660 && m.current.outputs[1].bands[11].GainWord() == 660;
+    }));
+    ASSERT_TRUE(Settle());
+    std::vector<int> channels;
+    for (const Frame& f : Writes()) {
+        ASSERT_TRUE(IsOutputWrite(f));
+        EXPECT_EQ(f[9], 11) << "band 12's block and nothing else";
+        EXPECT_EQ(f[10], 1) << "channel " << int(f[8]) << " is linked";
+        channels.push_back(f[8]);
+    }
+    EXPECT_EQ(channels, (std::vector<int>{0, 1}));
+    EXPECT_EQ(proc->Memory().current.outputs[2].bands[11].GainWord(), 600) << "CH3 is not in the group";
+    EXPECT_TRUE(SameOutput(0));
+    EXPECT_TRUE(SameOutput(1));
+}
+
+TEST_F(EditsOnSim, ModeConversionMutesRewritesAndRestoresTheGroupInThatOrder)
+{
+    ASSERT_TRUE(ConnectAndSettle());
+    ASSERT_EQ(edits->LinkPair(1, 0), 3);
+    for (int ch : {2, 3})
+        data->Out(ch).Band(20).SetGainCode(320);
+    ASSERT_TRUE(Settle());
+    ASSERT_EQ(proc->Memory().current.outputs[3].bands[20].GainWord(), 720);
+    proc->ClearReceivedFrames();
+    CEqEdits eq(*model, *data, link->Command(), *link, lock);
+
+    eq.ConvertEqMode(2, 1);
+    ASSERT_TRUE(Settle());
+    // (channel, what): 'M' level block muted, 'R' whole record, 'U' level block sounding
+    std::vector<std::pair<int, char>> order;
+    for (const Frame& f : Writes()) {
+        ASSERT_TRUE(IsOutputWrite(f));
+        if (IsRecordWrite(f))
+            order.emplace_back(f[8], 'R');
+        else if (f[9] == OutputBlock::kLevelItem)
+            order.emplace_back(f[8], f[14] ? 'U' : 'M');
+        else
+            order.emplace_back(f[8], '?');
+    }
+    EXPECT_EQ(order, (std::vector<std::pair<int, char>>{{2, 'M'}, {3, 'M'}, {2, 'R'}, {3, 'R'}, {2, 'U'}, {3, 'U'}}));
+    const DeviceImage mem = proc->Memory();
+    for (int ch : {2, 3}) {
+        EXPECT_EQ(mem.current.outputs[ch].bands[20].GainWord(), 600) << "channel " << ch;
+        EXPECT_EQ(mem.current.outputs[ch].bands[20].Freq(), 2000) << "channel " << ch;
+        EXPECT_EQ(data->Out(ch).GeqMode(), 1) << "channel " << ch;
+        EXPECT_TRUE(SameOutput(ch)) << "channel " << ch;
+    }
 }
