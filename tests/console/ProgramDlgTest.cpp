@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -275,6 +276,15 @@ TEST_F(ProgramManager, StoreRecallAndDeleteOnTheProcessor)
         EXPECT_EQ(Name(mem.Program(4).name), "Touring");
         EXPECT_EQ(mem.Program(4).outputs[2].Gain(), 40);
         EXPECT_EQ(std::memcmp(mem.Program(4).outputs[0].name, "40VS\x04", 5), 0);
+        {
+            ModelLock lock(model->lock);
+            EXPECT_EQ(std::memcmp(&mem.Program(4).Music(), &model->image.current.Music(), sizeof(InputBlock)), 0);
+            for (int ch = 0; ch < kOutputChannels; ++ch)
+                EXPECT_EQ(std::memcmp(&mem.Program(4).outputs[ch], &model->image.current.outputs[ch],
+                                      sizeof(OutputBlock)),
+                          0)
+                    << "program 4 holds the console's output " << ch;
+        }
         EXPECT_EQ(Name(model->image.current.name), "Touring");
 
         // the console changes, then program 4 comes back
@@ -294,8 +304,11 @@ TEST_F(ProgramManager, StoreRecallAndDeleteOnTheProcessor)
         WaitFor([] { return false; }, 200);
         const auto writes = WriteFrames(*sim);
         ASSERT_EQ(writes.size(), 1u) << "a program is deleted by its empty name alone";
+        EXPECT_EQ(writes[0][6], 4) << "program 4";
         EXPECT_EQ(writes[0][7], REC_SYSTEM);
         EXPECT_EQ(writes[0][8], SYS_PROGRAM_NAME);
+        EXPECT_EQ(std::count(writes[0].begin() + kFrameHeaderSize, writes[0].begin() + kFrameHeaderSize + 16, 0), 16)
+            << "an empty name";
         EXPECT_EQ(Name(sim->Memory().Program(3).name), "Club");
     });
 }
