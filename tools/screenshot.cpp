@@ -1,12 +1,15 @@
 // Grabs the console, connected to a simulated processor that holds a tuned live program,
-// with CH3 selected, and the preset manager over the processor's named programs, into a
+// with CH3 selected, the equaliser editor with CH3 in PEQ and CH5 in GEQ mode, and the
+// preset manager over the processor's named programs, into a
 // PNG each per language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
 // leaves the user's settings alone.
 
 #include "app/MainFrm.h"
 #include "app/QamrelApp.h"
 #include "controls/UiGlobals.h"
+#include "controls/BitmapSlider.h"
 #include "dialogs/DisplayDlg.h"
+#include "dialogs/OutputDlg.h"
 #include "dialogs/ProgramDlg.h"
 #include "simulator/SimBus.h"
 
@@ -127,6 +130,25 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%s\n", qPrintable(file));
+
+        // the equaliser editor: CH3 in PEQ mode as above, then CH5 switched to GEQ mode and
+        // shaped on its faders
+        const QString lang = chinese ? "zh" : "en";
+        COutputDlg& editor = frame.View().OutputEditor();
+        const bool peqSaved = frame.grab().save(out + "/console-peq-" + lang + ".png");
+        frame.View().SelectChannel(4);
+        editor.m_askHook = [](const QString&) { return true; };
+        frame.View().OnEqMode();
+        const int geq[] = {260, 280, 290, 270, 240, 220, 200, 190, 185, 195, 200, 210};
+        for (int k = 0; k < int(std::size(geq)); ++k)
+            editor.Strip(k).slider->SetValueByUser(geq[k]);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        const bool geqSaved = frame.grab().save(out + "/console-geq-" + lang + ".png");
+        if (!peqSaved || !geqSaved) {
+            std::fprintf(stderr, "cannot write the equaliser screenshots into %s\n", qPrintable(out));
+            return 1;
+        }
 
         // the preset manager over the processor's programs, program 4 selected
         const QString programs = out + (chinese ? "/programs-zh.png" : "/programs-en.png");
