@@ -17,11 +17,15 @@
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace ovix;
 
@@ -392,4 +396,42 @@ TEST_F(EqEditor, ResetAllEqReloadsTheEditor)
     EXPECT_EQ(Strip(6).slider->Value(), 200);
     EXPECT_TRUE(Strip(6).bypass->IsLit());
     EXPECT_EQ(editor->HighlightedBand(), -1) << "no highlight after loading";
+}
+
+TEST_F(EqEditor, TheQuestionsOfferYesNoInChineseAndOkCancelOtherwise)
+{
+    editor->m_askHook = nullptr;  // the real message boxes
+    Type(Strip(1).gain, "3.0");
+    QMessageBox::StandardButtons offered;
+    // answers the next question box with its negative button, noting the buttons it had
+    auto refuseNext = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            offered = box->standardButtons();
+            box->button(offered & QMessageBox::No ? QMessageBox::No : QMessageBox::Cancel)->click();
+        });
+    };
+    struct Case {
+        bool chinese;
+        bool bypass;  // else the mode conversion
+        QMessageBox::StandardButtons buttons;
+    };
+    const Case cases[] = {
+        {false, true, QMessageBox::Ok | QMessageBox::Cancel},
+        {true, true, QMessageBox::Yes | QMessageBox::No},
+        {false, false, QMessageBox::Ok | QMessageBox::Cancel},
+        {true, false, QMessageBox::Ok | QMessageBox::Cancel},
+    };
+    for (const Case& c : cases) {
+        SetUiLanguage(c.chinese ? UiLanguage::Chinese : UiLanguage::English);
+        offered = {};
+        refuseNext();
+        (c.bypass ? view->BypassButton() : view->EqModeButton()).click();
+        EXPECT_EQ(offered, c.buttons) << (c.chinese ? "Chinese " : "English ") << (c.bypass ? "bypass" : "mode");
+        EXPECT_FALSE(view->BypassButton().IsLit()) << "refused: nothing changes";
+        EXPECT_FALSE(view->EqModeButton().IsLit());
+        EXPECT_EQ(Band(0, 1).GainCode(), 230);
+        EXPECT_FALSE(Band(0, 1).EffectivelyBypassed());
+    }
 }
