@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -490,5 +491,27 @@ TEST_F(ProgramManager, TextsAndNamesInBothLanguagesAndKeysNeverClose)
         EXPECT_EQ(dlg.NameField().maxLength(), 13);
         for (QPushButton* b : dlg.findChildren<QPushButton*>())
             EXPECT_FALSE(b->autoDefault()) << b->text().toStdString();
+    });
+}
+
+TEST_F(ProgramManager, TabWalksTheListTheNameAndEveryButton)
+{
+    CQamrelView& view = Start();
+    WithManager(view, [&](CProgramDlg& dlg) {
+        dlg.activateWindow();
+        ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &dlg; }, 2000));
+        dlg.List().setFocus();
+        QStringList order;
+        for (int k = 0; k < 8; ++k) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->accessibleName();
+        }
+        EXPECT_EQ(order, (QStringList{"Name", "Store", "Recall", "Delete", "Recall all data from PC", "PC recall",
+                                      "Store all data to PC", "PC store"}));
+        // Space presses the focused button
+        answer = false;
+        dlg.DeleteButton().setFocus();
+        QTest::keyClick(&dlg.DeleteButton(), Qt::Key_Space);
+        EXPECT_EQ(questions, QStringList{"Are you delete this Data?"});
     });
 }
