@@ -60,10 +60,10 @@ int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts,
     if (opts.json) {
         nlohmann::json names = nlohmann::json::array();
         for (int p = 1; p <= 10; ++p)
-            names.push_back(DecodeTextField({img.Program(p).name, 16}));
-        nlohmann::json j = {{"version", version},
+            names.push_back(JsonText(DecodeTextField({img.Program(p).name, 16})));
+        nlohmann::json j = {{"version", JsonText(version)},
                             {"model", session.Link().LayoutVariant()},
-                            {"deviceInfo", info},
+                            {"deviceInfo", JsonText(info)},
                             {"programNames", names},
                             {"delayMemory", DelayMemoryJson(img.delayMemory)},
                             {"live", ProgramJson(img.current)}};

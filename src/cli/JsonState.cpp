@@ -15,6 +15,11 @@ std::string Text(const std::uint8_t* field, std::size_t n)
     return DecodeTextField({field, n});
 }
 
+std::string JsonName(const std::uint8_t* field, std::size_t n)
+{
+    return JsonText(Text(field, n));
+}
+
 nlohmann::json CrossoverJson(std::uint16_t freq, std::uint8_t family, std::uint8_t slope)
 {
     return {{"freq", freq}, {"family", family}, {"slope", slope}};
@@ -41,6 +46,22 @@ void PrintCrossover(std::ostream& out, const char* what, int freq, int family, i
 
 } // namespace
 
+std::string JsonText(std::string_view bytes)
+{
+    std::string s;
+    s.reserve(bytes.size() * 2);
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x80) {
+            s += ch;
+        } else {
+            s += static_cast<char>(0xC0 | (b >> 6));
+            s += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return s;
+}
+
 nlohmann::json ProgramJson(const ProgramImage& prog)
 {
     nlohmann::json outputs = nlohmann::json::array();
@@ -53,7 +74,7 @@ nlohmann::json ProgramJson(const ProgramImage& prog)
                              {"slope", b.Slope()},
                              {"kind", b.Kind()}});
         const CrossoverWord& x = o.crossover;
-        outputs.push_back({{"name", Text(o.name, sizeof o.name)},
+        outputs.push_back({{"name", JsonName(o.name, sizeof o.name)},
                            {"soundOn", o.soundOn},
                            {"polarity", o.polarity},
                            {"gain", o.Gain()},
@@ -67,7 +88,7 @@ nlohmann::json ProgramJson(const ProgramImage& prog)
                                         {"release", o.limRelease}}}});
     }
     const InputBlock& music = prog.Music();
-    return {{"name", Text(prog.name, sizeof prog.name)},
+    return {{"name", JsonName(prog.name, sizeof prog.name)},
             {"music", {{"volume", music.Volume()}, {"on", music.On()}, {"selector", music.Selector()}}},
             {"outputs", outputs}};
 }

@@ -1,10 +1,14 @@
+#include "backends/DeviceOption.h"
 #include "cli/Ovixctl.h"
+#include "simulator/SimBus.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <sstream>
 
+using namespace ovix;
 using namespace ovix::cli;
 
 namespace {
@@ -49,6 +53,30 @@ TEST(OvixctlDump, JsonHasTheWholeLiveState)
     for (const char* key : {"name", "soundOn", "polarity", "delay", "geqMode", "highPass", "limiter"})
         EXPECT_TRUE(ch5.contains(key)) << key;
     EXPECT_EQ(live["music"]["volume"], 60);
+}
+
+TEST(OvixctlDump, JsonCarriesNamesThatAreNotUtf8AsLatin1)
+{
+    auto bus = std::dynamic_pointer_cast<sim::CSimBus>(MakeBackend("sim"));
+    ASSERT_TRUE(bus);
+    auto proc = bus->Find("sim:1");
+    const DeviceImage before = proc->Memory();
+    struct Restore {
+        std::shared_ptr<sim::CSimProcessor> proc;
+        const DeviceImage& image;
+        ~Restore() { proc->Edit([this](DeviceImage& m) { m = image; }); }
+    } restore{proc, before};
+    proc->Edit([](DeviceImage& m) {
+        std::memcpy(m.current.outputs[2].name, "Sub\xFF\xE9", 6);
+        std::memcpy(m.current.outputs[4].name, "\xC3(", 3);  // a broken UTF-8 sequence
+        std::memcpy(m.deviceInfo, "Caf\xE9 \x80", 7);
+    });
+    std::string out, err;
+    ASSERT_EQ(RunCli({"--device", "sim", "dump", "--json"}, out, err), 0) << err;
+    const auto j = nlohmann::json::parse(out);  // throws on invalid UTF-8
+    EXPECT_EQ(j["live"]["outputs"][2]["name"], "Sub\u00ff\u00e9") << "each byte as the character it is in Latin-1";
+    EXPECT_EQ(j["live"]["outputs"][4]["name"], "\u00c3(");
+    EXPECT_EQ(j["deviceInfo"], "Caf\u00e9 \u0080");
 }
 
 TEST(OvixctlDump, FailuresGiveTheConsolesMessage)

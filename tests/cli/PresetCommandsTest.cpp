@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -120,6 +121,24 @@ TEST_F(PresetCli, ShowDecodesAsStored)
     EXPECT_EQ(k["programs"].size(), 20u);
     EXPECT_TRUE(k.contains("current"));
     EXPECT_EQ(k["delayMemory"]["sets"].size(), 4u);
+}
+
+TEST_F(PresetCli, ShowJsonCarriesNamesThatAreNotUtf8AsLatin1)
+{
+    ASSERT_EQ(RunCli({"preset", "pull", Path("one.qxas"), "--device", "sim"}).code, 0);
+    auto prog = std::make_unique<ProgramImage>();
+    ASSERT_EQ(ReadSingleProgramFile(Path("one.qxas"), *prog), PresetStatus::Ok);
+    std::memset(prog->name, 0, sizeof prog->name);
+    std::memcpy(prog->name, "Tune\xFF\xE9", 6);
+    std::memcpy(prog->outputs[1].name, "\xE4\xB8", 2);  // a cut UTF-8 sequence
+    Write("odd.qxas", SerializeSingleProgram(*prog));
+
+    const Out single = RunCli({"preset", "show", Path("odd.qxas"), "--json"});
+    ASSERT_EQ(single.code, 0) << single.err;
+    const auto j = nlohmann::json::parse(single.out);  // throws on invalid UTF-8
+    EXPECT_EQ(j["name"], "Tune\u00ff\u00e9") << "each byte as the character it is in Latin-1";
+    EXPECT_EQ(j["outputs"][1]["name"], "\u00e4\u00b8");
+    EXPECT_EQ(RunCli({"preset", "show", Path("odd.qxas")}).code, 0) << "the plain text shows the bytes as they are";
 }
 
 TEST_F(PresetCli, ResponseOfAFilesProgram)
