@@ -33,22 +33,13 @@
 #include <memory>
 #include <set>
 
+#include "ConsoleTestUtil.h"
+
 using namespace ovix;
+using ovix::test::Type;
+using ovix::test::WaitFor;
 
 namespace {
-
-// Processes events until pred holds or the (generous) limit passes.
-bool WaitFor(const std::function<bool()>& pred, int limitMs = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class Console : public ::testing::Test {
 protected:
@@ -127,14 +118,6 @@ protected:
             if (f.size() > 9 && f[4] == CMD_WRITE)
                 writes.push_back({f[7], f[8], f[9]});
         return writes;
-    }
-
-    // A typed value, read when the field is asked for its code (as on leaving it).
-    static void Type(NumEdit* field, const QString& text)
-    {
-        field->selectAll();
-        QTest::keyClicks(field, text);
-        field->Code();
     }
 
     CKTV_Data& Records(CQamrelView& v) { return v.Doc().Records(); }

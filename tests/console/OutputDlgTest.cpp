@@ -27,7 +27,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ConsoleTestUtil.h"
+
 using namespace ovix;
+using ovix::test::Type;
+using ovix::test::WaitFor;
 
 namespace {
 
@@ -72,23 +76,6 @@ protected:
         SetUiLanguage(UiLanguage::English);
     }
 
-    static void Type(NumEdit* field, const QString& text)
-    {
-        field->selectAll();
-        QTest::keyClicks(field, text);
-        field->Code();
-    }
-    static bool WaitFor(const std::function<bool()>& pred, int limitMs = 5000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!pred()) {
-            if (t.elapsed() > limitMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
 
     COutputDlg::BandStrip& Strip(int band) { return editor->Strip(band); }
     // The widget the console's window gives the keys to.

@@ -34,21 +34,13 @@
 #include <cstring>
 #include <memory>
 
+#include "ConsoleTestUtil.h"
+
 using namespace ovix;
+using ovix::test::Type;
+using ovix::test::WaitFor;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& pred, int limitMs = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > limitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 void SetName(std::uint8_t (&field)[16], const char* text)
 {
