@@ -10,10 +10,10 @@
 
 #include "tables/TextField.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <iterator>
 #include <ostream>
@@ -25,16 +25,16 @@ namespace {
 
 enum class FileKind { Single, All, Unknown };
 
-// Which format a file claims to be, from its header (or, failing that, its name).
+// Which format a file claims to be, from its header (or, failing that, its name). Only a
+// regular file is looked into: a FIFO or a device is judged by its name and then refused
+// by the reader, without waiting.
 FileKind KindOf(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    char header[20] = {};
-    in.read(header, sizeof header);
-    const auto got = std::size_t(in.gcount());
+    std::vector<std::uint8_t> header;
+    ReadFilePrefix(path, 20, header);
     auto starts = [&](std::string_view magic) {
-        return got > magic.size() && std::uint8_t(header[0]) == magic.size() &&
-               std::string_view(header + 1, magic.size()) == magic;
+        return header.size() > magic.size() && header[0] == magic.size() &&
+               std::equal(magic.begin(), magic.end(), header.begin() + 1);
     };
     if (starts(kSingleProgramMagic))
         return FileKind::Single;

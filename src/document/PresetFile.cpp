@@ -155,11 +155,16 @@ void SyncFolderOf(const std::string& path)
 // format, so a longer file is recognised without reading all of it.
 PresetStatus ReadPrefix(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out)
 {
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused just below.
+    // Anything but a regular file (a FIFO, a device, a folder) is refused before it is
+    // opened: opening some of them waits or has effects of its own.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return PresetStatus::OpenFailed;
+    // Should the name be swapped for a FIFO meanwhile, O_NONBLOCK keeps the open from
+    // waiting and the descriptor is checked again.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.Valid())
         return PresetStatus::OpenFailed;
-    struct stat st {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return PresetStatus::OpenFailed;
 
@@ -253,6 +258,11 @@ PresetStatus ParseAllPrograms(std::span<const std::uint8_t> bytes, AllProgramsFi
     p += sizeof(ProgramImage);
     std::memcpy(out.delayMemory.Bytes(), p, sizeof(DelayMemory));
     return PresetStatus::Ok;
+}
+
+PresetStatus ReadFilePrefix(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out)
+{
+    return ReadPrefix(path, limit, out);
 }
 
 PresetStatus ReadSingleProgramFile(const std::string& path, ProgramImage& out)

@@ -75,6 +75,11 @@ std::vector<std::uint8_t> SerializeAllPrograms(const ProgramImage (&programs)[kS
 PresetStatus ParseSingleProgram(std::span<const std::uint8_t> bytes, ProgramImage& out);
 PresetStatus ParseAllPrograms(std::span<const std::uint8_t> bytes, AllProgramsFile& out);
 
+// Up to limit bytes from the start of a regular file, for a look at its header: Ok, or
+// OpenFailed at once for a missing file or anything that is not a regular file (a FIFO is
+// never opened, so nothing waits for a writer).
+PresetStatus ReadFilePrefix(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out);
+
 // Ok, OpenFailed or BadFormat; out is written only on Ok.
 PresetStatus ReadSingleProgramFile(const std::string& path, ProgramImage& out);
 PresetStatus ReadAllProgramsFile(const std::string& path, AllProgramsFile& out);

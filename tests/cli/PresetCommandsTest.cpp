@@ -8,11 +8,18 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <fstream>
 #include <memory>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ovix;
 using namespace ovix::cli;
@@ -207,4 +214,44 @@ TEST_F(PresetCli, BadFilesAreRefusedAndNothingIsWritten)
     }
     EXPECT_EQ(std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator{})), files)
         << "nothing written";
+}
+
+// A FIFO named like a preset is refused at once, as any file that is not a regular one. Were
+// it opened for reading, the command would wait for a writer forever: the command runs
+// aside, and should it still wait after a few seconds the test opens the FIFO for writing
+// and writes a byte, so the command ends and the failure shows.
+TEST_F(PresetCli, SpecialFilesAreRefusedAtOnce)
+{
+    ASSERT_EQ(::mkfifo(Path("pipe.qxas").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Path("pipe.qxaa").c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"preset", "show", Path("pipe.qxas")}, "Read MusicFile  Error\n"},
+        {{"preset", "show", Path("pipe.qxaa"), "--json"}, "Read all MusicFile Error\n"},
+        {{"preset", "push", Path("pipe.qxas"), "--device", "sim"}, "Read MusicFile  Error\n"},
+        {{"preset", "push", Path("pipe.qxaa"), "--device", "sim"}, "Read all MusicFile Error\n"},
+        {{"response", Path("pipe.qxas")}, "Read MusicFile  Error\n"},
+        {{"preset", "show", "/dev/null"}, "Read MusicFile  Error\n"},
+    };
+    for (const auto& c : cases) {
+        auto run = std::async(std::launch::async, [&] { return RunCli(c.args); });
+        bool blocked = false;
+        while (run.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+            blocked = true;
+            const auto file = std::find_if(c.args.begin(), c.args.end(), [](const std::string& a) { return a[0] == '/'; });
+            const int fd = ::open(file->c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                [[maybe_unused]] const auto n = ::write(fd, "x", 1);
+                ::close(fd);
+            }
+        }
+        const Out r = run.get();
+        const std::string what = c.args[0] + ' ' + c.args[1];
+        EXPECT_FALSE(blocked) << what << " waited on the FIFO";
+        EXPECT_EQ(r.code, 1) << what;
+        EXPECT_EQ(r.err, c.message) << what;
+        EXPECT_TRUE(r.out.empty());
+    }
 }

@@ -245,7 +245,7 @@ namespace {
 
 struct BadFile {
     const char* name;
-    enum class Setup { Missing, Directory, Content } setup;
+    enum class Setup { Missing, Directory, Fifo, DeviceNode, Content } setup;
     // the file's bytes, made from a valid file of the reader's format and one of the other
     std::function<Bytes(Bytes own, Bytes other)> make;
     PresetStatus expected;
@@ -265,6 +265,8 @@ std::size_t HeaderSize(const Bytes& b)
 const BadFile kBadFiles[] = {
     {"Missing", BadFile::Setup::Missing, nullptr, PresetStatus::OpenFailed},
     {"Directory", BadFile::Setup::Directory, nullptr, PresetStatus::OpenFailed},
+    {"Fifo", BadFile::Setup::Fifo, nullptr, PresetStatus::OpenFailed},
+    {"DeviceNode", BadFile::Setup::DeviceNode, nullptr, PresetStatus::OpenFailed},
     {"Empty", BadFile::Setup::Content, [](Bytes, Bytes) { return Bytes{}; }, PresetStatus::BadFormat},
     {"HeaderOnly", BadFile::Setup::Content,
      [](Bytes own, Bytes) { return Resized(own, HeaderSize(own)); }, PresetStatus::BadFormat},
@@ -345,6 +347,12 @@ TEST_P(RefusedFile, IsRefusedAndChangesNothing)
         break;
     case BadFile::Setup::Directory:
         ASSERT_TRUE(fs::create_directory(path));
+        break;
+    case BadFile::Setup::Fifo:
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);  // no writer: opening it to read would wait
+        break;
+    case BadFile::Setup::DeviceNode:
+        fs::create_symlink("/dev/zero", path);
         break;
     case BadFile::Setup::Content:
         WriteBytes(path, bad.make(ValidFile(kind), ValidFile(Other(kind))));
