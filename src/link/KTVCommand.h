@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace ovix {
@@ -72,6 +73,13 @@ public:
     // complete, verified reply was dispatched.
     bool FeedChunk(std::span<const std::uint8_t> chunk);
     void ResetCollector() { m_collector.Reset(); }
+    // A frame the processor refuses with RESEND is sent again from its first byte, at most
+    // this many times in a row in normal mode; a further refusal ends the link as lost (the
+    // firmware procedure keeps its own limit).
+    static constexpr int kMaxResends = 3;
+    // True once, after a reply that refused a frame already resent kMaxResends times; the
+    // frame was then left as it was. Worker side.
+    bool TakeResendLimitReached();
     // Why the last FeedChunk dropped a reply (for the protocol trace); nothing when it did not.
     const std::optional<FrameError>& LastDroppedReply() const { return m_collector.LastDrop(); }
 
@@ -139,6 +147,11 @@ private:
     CSendDataQueue m_queue;
     ReplyCollector m_collector;
     LinkSink* m_sink = nullptr;
+    // The frame refused last (weak: a frame dropped from the queue never matches a new one)
+    // and how often in a row. Worker side only.
+    std::weak_ptr<CSendData> m_refusedFrame;
+    int m_refusals = 0;
+    bool m_resendLimitReached = false;
     // on-flags remembered by MuteGroup for RestoreGroup, one per channel
     std::array<int, kOutputChannels> m_savedSoundOn{};
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace ovix {
 
@@ -65,16 +66,38 @@ void CKTVCommand::EvaluateProgress(CSendData& head)
         PostMessage(WM_LINK_BATCH_DONE, 0, 0);
 }
 
+bool CKTVCommand::TakeResendLimitReached()
+{
+    return std::exchange(m_resendLimitReached, false);
+}
+
 void CKTVCommand::Dispatch(const Reply& reply, const FramePtr& head)
 {
+    if (reply.command != REPLY_RESEND) {
+        m_refusedFrame.reset();
+        m_refusals = 0;
+    }
     switch (reply.command) {
     case REPLY_ACK:
         if (head)
             m_queue.RemoveHeadIf(head.get());
         break;
     case REPLY_RESEND:
-        if (head)
-            head->Rewind();
+        if (!head)
+            break;
+        if (!m_flags.firmwareMode) {
+            m_refusals = m_refusedFrame.lock() == head ? m_refusals + 1 : 1;
+            m_refusedFrame = head;
+            if (m_refusals > kMaxResends) {
+                // a processor that refuses a frame again and again will not take it: the
+                // link is given up rather than kept busy forever
+                m_refusedFrame.reset();
+                m_refusals = 0;
+                m_resendLimitReached = true;
+                break;
+            }
+        }
+        head->Rewind();
         break;
     case REPLY_DATA:
         StoreData(reply, head);

@@ -93,6 +93,12 @@ void CLinkWorker::NormalExchange()
         m_transport.ReadReply(m_command, m_sink, start, [this] { return m_stopping.load(); });
     if (outcome == ReadOutcome::Lost)
         m_lost = true;
+    if (outcome == ReadOutcome::Answered && m_command.TakeResendLimitReached()) {
+        // refused once too often: as lost as a frame without an answer
+        m_lost = true;
+        if (m_flags.linkRunning)
+            m_sink.Post(WM_LINK_LOST, 0, 0);
+    }
     ++m_exchanges;
 }
 

@@ -79,6 +79,22 @@ TEST(OvixctlDump, JsonCarriesNamesThatAreNotUtf8AsLatin1)
     EXPECT_EQ(j["deviceInfo"], "Caf\u00e9 \u0080");
 }
 
+TEST(OvixctlDump, ProcessorThatAsksForResendsForeverIsAConnectionFailure)
+{
+    auto bus = std::dynamic_pointer_cast<sim::CSimBus>(MakeBackend("sim"));
+    ASSERT_TRUE(bus);
+    auto proc = bus->Find("sim:1");
+    struct Restore {
+        std::shared_ptr<sim::CSimProcessor> proc;
+        ~Restore() { proc->ResendNext(0); }
+    } restore{proc};
+    proc->ResendNext(1000000);
+    std::string out, err;
+    EXPECT_EQ(RunCli({"--device", "sim", "dump"}, out, err), 1);
+    EXPECT_EQ(err, "Connection failure!\n");
+    EXPECT_TRUE(out.empty());
+}
+
 TEST(OvixctlDump, FailuresGiveTheConsolesMessage)
 {
     std::string out, err;

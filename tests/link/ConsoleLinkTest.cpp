@@ -259,6 +259,44 @@ TEST_F(SimLink, ResendSendsTheSameFrameAgainFromByteZero)
     EXPECT_TRUE(link->IsConnected());
 }
 
+TEST_F(SimLink, AFrameRefusedThreeTimesIsStillSentAFourthTime)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.ClearReceivedFrames();
+    proc.ResendNext(3);
+    ASSERT_TRUE(link->Command().StoreProgram(4, false));
+    ASSERT_TRUE(PumpUntil([this] { return link->Command().Count() <= 1 && flags.busy == 0; }));
+    auto frames = proc.ReceivedFrames();
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(frames[0], frames[3]) << "three refusals, a fourth sending";
+    EXPECT_EQ(proc.Memory().Program(4).outputs[5].Gain(), model->image.current.outputs[5].Gain());
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_TRUE(ui->messages.empty());
+}
+
+TEST_F(SimLink, EndlessResendEndsAsLinkLost)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.ClearReceivedFrames();
+    proc.ResendNext(1000000);
+    ASSERT_TRUE(link->Command().StoreProgram(4, false));
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }, 15s)) << "still connected";
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(ui->ids.back(), kMsgConnectionFailure);
+    EXPECT_EQ(ui->look, ConnectLook::Disconnected);
+    EXPECT_EQ(link->Command().Count(), 0);
+    const auto frames = proc.ReceivedFrames();
+    ASSERT_EQ(frames.size(), 4u) << "sent once and resent three times";
+    EXPECT_EQ(frames[0], frames[3]);
+
+    proc.ResendNext(0);
+    ui->messages.clear();
+    ASSERT_TRUE(ConnectAndSync()) << "a reconnect reads the full state";
+    EXPECT_TRUE(ui->messages.empty());
+}
+
 TEST_F(SimLink, SilenceAndBadChecksumEndAsLinkLost)
 {
     auto& proc = AddSim();
