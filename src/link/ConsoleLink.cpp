@@ -161,7 +161,11 @@ void CConsoleLink::StopThenDisconnect(std::function<void()> then)
 void CConsoleLink::DisconnectUsb()
 {
     m_bDisconnecting = false;
+    m_worker.StopLink();  // stopped already on every path here; the queue is cleared below
     m_transport.CloseDevice();
+    // every way a connection ends comes here: nothing queued for this connection may go
+    // out on the next one
+    m_command.Clear();
     m_bConnected = false;
     m_flags.busy = 0;
     m_model.flags.synced = 0;

@@ -343,6 +343,60 @@ TEST_F(SimLink, UnplugDisconnectsAndReplugReconnects)
         << "the remembered processor comes back and is read again";
 }
 
+// Whatever ends a connection leaves an empty send queue, and the next connection reads the
+// processor's whole state again.
+TEST_F(SimLink, UnplugMidBatchEmptiesTheQueue)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    proc.SetSilent(true);  // the batch stays queued behind its unanswered first frame
+    {
+        std::lock_guard batch(lock);
+        ASSERT_TRUE(link->Command().StoreProgram(4, false));
+    }
+    ASSERT_GT(link->Command().Count(), 1);
+    ASSERT_TRUE(bus->Unplug("sim:1"));
+    // the removal is handled before the worker's own report of the failed read
+    LinkEventMsg removal;
+    removal.kind = LinkEventMsg::DeviceChange;
+    removal.event = DeviceEvent::Removal;
+    removal.path = "sim:1";
+    link->HandleEvent(removal);
+    EXPECT_FALSE(link->IsConnected());
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(link->Command().Count(), 0);
+
+    proc.SetSilent(false);
+    ASSERT_TRUE(bus->Replug("sim:1"));
+    proc.Edit([](DeviceImage& m) { m.current.outputs[4].SetGain(33); });
+    ASSERT_TRUE(ConnectAndSync());
+    const DeviceImage mem = proc.Memory();
+    EXPECT_EQ(0, std::memcmp(model->image.current.outputs, mem.current.outputs, sizeof mem.current.outputs));
+    EXPECT_EQ(model->image.current.outputs[4].Gain(), 33);
+}
+
+TEST_F(SimLink, DeviceFaultEmptiesTheQueue)
+{
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    {
+        std::lock_guard batch(lock);
+        ASSERT_TRUE(link->Command().ReadLive());
+    }
+    proc.EmptyNextRead();
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }));
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Please Update the Firmware!"});
+    EXPECT_EQ(link->Command().Count(), 0);
+
+    ui->messages.clear();
+    proc.Edit([](DeviceImage& m) { m.current.outputs[1].SetDelay(250); });
+    ASSERT_TRUE(ConnectAndSync());
+    const DeviceImage mem = proc.Memory();
+    EXPECT_EQ(0, std::memcmp(model->image.current.outputs, mem.current.outputs, sizeof mem.current.outputs));
+    EXPECT_EQ(model->image.current.outputs[1].Delay(), 250);
+    EXPECT_TRUE(ui->messages.empty());
+}
+
 struct VersionCase {
     std::string version;
     bool staysConnected;
