@@ -26,8 +26,9 @@ int DevicesCommand(const std::vector<std::string>& args, const CommonOptions& op
     }
     CUsbTransport& transport = session.Link().Transport();
     if (!transport.ListDevices()) {
-        err << EnglishText(kMsgNoConnection) << '\n';
-        return kExitFailure;
+        // an empty list is an answer, not a failure
+        err << "No processor found\n";
+        return kExitOk;
     }
     const auto devices = transport.Devices();
     const auto locked = transport.InaccessibleDevices();

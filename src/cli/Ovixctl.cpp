@@ -58,6 +58,18 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         else
             rest.push_back(a);
     }
+    // Options are told from commands and files by their leading dash; the only one a
+    // command takes for itself is response's --channel N.
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == "--channel") {
+            ++i;
+            continue;
+        }
+        if (rest[i].size() > 1 && rest[i][0] == '-') {
+            err << "ovixctl: unknown option '" << rest[i] << "'\n";
+            return kExitUsage;
+        }
+    }
     if (rest.empty()) {
         err << kUsage;
         return kExitUsage;

@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <iomanip>
 #include <iterator>
@@ -70,6 +72,15 @@ bool ReadProgramOfFile(const std::string& path, ProgramImage& prog, std::ostream
         return false;
     }
     return true;
+}
+
+// The console's save message, then the system's reason after a colon.
+void PrintSaveError(MessageId message, int reason, std::ostream& err)
+{
+    err << EnglishText(message);
+    if (reason != 0)
+        err << ": " << std::strerror(reason);
+    err << '\n';
 }
 
 std::string Db(double v)
@@ -250,6 +261,12 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
         err << "ovixctl preset pull: FILE must end in .qxas (the live program) or .qxaa (all programs)\n";
         return kExitUsage;
     }
+    const MessageId saveError = all ? kMsgSaveAllError : kMsgSaveSingleError;
+    // a file that cannot be written is refused before anything is read from the processor
+    if (const int obstacle = SaveObstacle(path); obstacle != 0) {
+        PrintSaveError(saveError, obstacle, err);
+        return kExitFailure;
+    }
     int exitCode = kExitOk;
     auto connected = ConnectedSession(opts.link, err, exitCode);
     if (!connected)
@@ -257,6 +274,7 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
     CliSession& session = *connected;
 
     DocResult r;
+    int reason = 0;  // errno of a failed write, taken at once
     if (all) {
         session.Ui().ResetProgramsLoaded();
         r = session.Doc().SaveAllPrograms(path);
@@ -264,13 +282,18 @@ int PresetPull(const std::vector<std::string>& args, const CommonOptions& opts, 
             if (!session.WaitFor([&] { return session.Ui().ProgramsLoadedSeen(); }, err))
                 return kExitFailure;
             r = session.Doc().WriteAllProgramsFile();
+            reason = errno;
         }
     } else {
         r = session.Doc().SaveSingleProgram(path);
+        reason = errno;
     }
     session.Disconnect();
     if (!r.ok) {
-        err << EnglishText(r.message ? *r.message : kMsgConnectionFailure) << '\n';
+        if (r.message == saveError)
+            PrintSaveError(saveError, reason, err);
+        else
+            err << EnglishText(r.message ? *r.message : kMsgConnectionFailure) << '\n';
         return kExitFailure;
     }
     if (r.message)

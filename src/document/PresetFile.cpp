@@ -291,21 +291,49 @@ PresetStatus WriteAllProgramsFile(const std::string& path,
     return WriteFileSafely(path, SerializeAllPrograms(programs, current, dm));
 }
 
+namespace {
+
+// The save itself; on failure errno says why. The temporary file is gone once this returns.
+bool ReplaceFile(const std::string& target, std::span<const std::uint8_t> bytes)
+{
+    int reason = 0;
+    {
+        TemporaryFile temp;
+        if (!temp.Create(target))
+            return false;
+
+        // Replacing a preset must not change who may read it.
+        struct stat st {};
+        if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+            && ::fchmod(temp.Fd(), st.st_mode & 07777) != 0)
+            reason = errno;
+        else if (!WriteAll(temp.Fd(), bytes.data(), bytes.size()) || ::fsync(temp.Fd()) != 0 || !temp.Close()
+                 || !temp.RenameTo(target))
+            reason = errno;
+    }
+    // removing the temporary file must not overwrite the reason
+    errno = reason;
+    return reason == 0;
+}
+
+} // namespace
+
+int SaveObstacle(const std::string& path)
+{
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const char* folder = parent.empty() ? "." : parent.c_str();
+    struct stat st {};
+    if (::stat(folder, &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    return ::access(folder, W_OK | X_OK) == 0 ? 0 : errno;
+}
+
 PresetStatus WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes)
 {
     const std::string target = ResolveLink(path);
-    TemporaryFile temp;
-    if (!temp.Create(target))
-        return PresetStatus::WriteFailed;
-
-    // Replacing a preset must not change who may read it.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)
-        && ::fchmod(temp.Fd(), st.st_mode & 07777) != 0)
-        return PresetStatus::WriteFailed;
-
-    if (!WriteAll(temp.Fd(), bytes.data(), bytes.size()) || ::fsync(temp.Fd()) != 0 || !temp.Close()
-        || !temp.RenameTo(target))
+    if (!ReplaceFile(target, bytes))
         return PresetStatus::WriteFailed;
     SyncFolderOf(target);
     return PresetStatus::Ok;

@@ -84,7 +84,7 @@ PresetStatus ReadFilePrefix(const std::string& path, std::size_t limit, std::vec
 PresetStatus ReadSingleProgramFile(const std::string& path, ProgramImage& out);
 PresetStatus ReadAllProgramsFile(const std::string& path, AllProgramsFile& out);
 
-// Ok or WriteFailed.
+// Ok or WriteFailed; after WriteFailed errno holds the system's reason.
 PresetStatus WriteSingleProgramFile(const std::string& path, const ProgramImage& prog);
 PresetStatus WriteAllProgramsFile(const std::string& path,
                                   const ProgramImage (&programs)[kStoredPrograms],
@@ -94,6 +94,11 @@ PresetStatus WriteAllProgramsFile(const std::string& path,
 // the target is written, flushed to disk and renamed over it. An existing target keeps its
 // permission bits; a new one gets the usual 0666 less the umask. A symbolic link is
 // followed, so the file it points to is replaced and the link stays.
+// After WriteFailed errno holds the system's reason.
 PresetStatus WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Why a file could not be saved at path before anything is written: 0 when its folder
+// exists and may be written, else the system's error number (ENOENT, ENOTDIR, EACCES...).
+int SaveObstacle(const std::string& path);
 
 } // namespace ovix

@@ -101,6 +101,27 @@ TEST(OvixctlDump, FailuresGiveTheConsolesMessage)
     EXPECT_EQ(RunCli({"dump", "--device", "unix:/nonexistent/ovix.sock"}, out, err), 1);
     EXPECT_EQ(err, "No connection can be opened\n");
     EXPECT_TRUE(out.empty());
-    EXPECT_EQ(RunCli({"devices", "--device", "unix:/nonexistent/ovix.sock"}, out, err), 1);
     EXPECT_EQ(RunCli({"dump", "extra"}, out, err), 2);
+}
+
+// An empty list is an answer, not a failure: nothing on stdout, a word on stderr, status 0.
+TEST(OvixctlDevices, NoProcessorIsAnEmptyListNotAFailure)
+{
+    std::string out, err;
+    EXPECT_EQ(RunCli({"devices", "--device", "unix:/nonexistent/ovix.sock"}, out, err), 0);
+    EXPECT_TRUE(out.empty()) << out;
+    EXPECT_EQ(err, "No processor found\n");
+}
+
+TEST(Ovixctl, UnknownOptionIsAUsageErrorNamedAsAnOption)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--frob"},
+                                                 std::vector<std::string>{"--frob", "devices"},
+                                                 std::vector<std::string>{"--device", "sim", "dump", "--frob"},
+                                                 std::vector<std::string>{"preset", "pull", "--frob", "x.qxaa"}}) {
+        std::string out, err;
+        EXPECT_EQ(RunCli(args, out, err), 2) << args.back();
+        EXPECT_EQ(err.substr(0, err.find('\n') + 1), "ovixctl: unknown option '--frob'\n") << args.back();
+        EXPECT_TRUE(out.empty());
+    }
 }

@@ -255,3 +255,36 @@ TEST_F(PresetCli, SpecialFilesAreRefusedAtOnce)
         EXPECT_TRUE(r.out.empty());
     }
 }
+
+// A destination that cannot be written is refused before the processor is even opened (the
+// unreachable device shows it), with the save message and the system's reason after it.
+TEST_F(PresetCli, PullToAFolderThatCannotHoldTheFileFailsBeforeConnecting)
+{
+    Write("plain", {1, 2, 3});
+    const struct {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {Path("missing/all.qxaa"), std::string("save all MusicFile Error!: ") + std::strerror(ENOENT)},
+        {Path("plain/all.qxaa"), std::string("save all MusicFile Error!: ") + std::strerror(ENOTDIR)},
+        {Path("missing/one.qxas"), std::string("Save MusicFile Error!: ") + std::strerror(ENOENT)},
+    };
+    for (const auto& c : cases) {
+        const Out r = RunCli({"preset", "pull", c.file, "--device", "unix:/nonexistent/ovix.sock"});
+        EXPECT_EQ(r.code, 1) << c.file;
+        EXPECT_EQ(r.err, c.message + "\n") << c.file;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_FALSE(fs::exists(Path("missing")));
+}
+
+TEST_F(PresetCli, FailedSaveAfterReadingSaysWhy)
+{
+    fs::create_directory(Path("taken.qxaa"));  // the folder is writable, the name is a folder
+    const Out r = RunCli({"preset", "pull", Path("taken.qxaa"), "--device", "sim"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, std::string("save all MusicFile Error!: ") + std::strerror(EISDIR) + "\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1)
+        << "no temporary file is left behind";
+}
