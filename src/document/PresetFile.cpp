@@ -130,15 +130,29 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-// A symbolic link is saved through: the file it names is replaced and the link stays.
-std::string ResolveLink(const std::string& path)
+// A symbolic link is saved through: the file at the end of the chain is written, the links
+// stay links. Each link's text is taken relative to the link's own folder, and the final
+// target need not exist yet (a dangling link gets its file). Empty, with errno ELOOP, for a
+// loop or a chain longer than any sensible one.
+constexpr int kMaxLinks = 16;
+
+std::string SaveTarget(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    std::error_code ec;
-    std::filesystem::path real = std::filesystem::canonical(path, ec);
-    return ec ? path : real.string();
+    std::filesystem::path current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current.string();  // not a link: the save itself reports any trouble
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(current, ec);
+        if (ec) {
+            errno = ec.value();
+            return {};
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    errno = ELOOP;
+    return {};
 }
 
 // Makes the rename itself durable. Best effort: the new file is already in place.
@@ -320,7 +334,10 @@ bool ReplaceFile(const std::string& target, std::span<const std::uint8_t> bytes)
 
 int SaveObstacle(const std::string& path)
 {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::string target = SaveTarget(path);
+    if (target.empty())
+        return errno;
+    const std::filesystem::path parent = std::filesystem::path(target).parent_path();
     const char* folder = parent.empty() ? "." : parent.c_str();
     struct stat st {};
     if (::stat(folder, &st) != 0)
@@ -332,8 +349,8 @@ int SaveObstacle(const std::string& path)
 
 PresetStatus WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    const std::string target = ResolveLink(path);
-    if (!ReplaceFile(target, bytes))
+    const std::string target = SaveTarget(path);
+    if (target.empty() || !ReplaceFile(target, bytes))
         return PresetStatus::WriteFailed;
     SyncFolderOf(target);
     return PresetStatus::Ok;

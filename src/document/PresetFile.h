@@ -93,12 +93,14 @@ PresetStatus WriteAllProgramsFile(const std::string& path,
 // Replaces path with exactly these bytes, or leaves it as it was: a temporary file beside
 // the target is written, flushed to disk and renamed over it. An existing target keeps its
 // permission bits; a new one gets the usual 0666 less the umask. A symbolic link is
-// followed, so the file it points to is replaced and the link stays.
+// written through: the file at the end of the chain of links (each relative to its own
+// folder) is replaced, or created when the link dangles, the temporary file lies beside
+// that file, and every link stays a link. A loop of links fails with ELOOP.
 // After WriteFailed errno holds the system's reason.
 PresetStatus WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Why a file could not be saved at path before anything is written: 0 when its folder
-// exists and may be written, else the system's error number (ENOENT, ENOTDIR, EACCES...).
+// (through links, the final target's folder) exists and may be written, else the system's error number (ENOENT, ENOTDIR, EACCES...).
 int SaveObstacle(const std::string& path);
 
 } // namespace ovix

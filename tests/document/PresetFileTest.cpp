@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -118,7 +119,7 @@ protected:
         // Folders a test made read-only have to be writable again to be removed.
         std::error_code ec;
         for (const auto& entry : fs::recursive_directory_iterator(m_dir, ec))
-            if (entry.is_directory() && !entry.is_symlink())
+            if (!entry.is_symlink(ec) && entry.is_directory(ec))
                 fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::remove_all(m_dir, ec);
     }
@@ -501,16 +502,91 @@ TEST_F(PresetFiles, ANewPresetGetsTheUsualPermissions)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST_F(PresetFiles, SavingThroughALinkReplacesTheFileItNames)
-{
-    fs::create_directory(m_dir / "real");
-    WriteBytes(m_dir / "real" / "x.qxas", kOldPreset);
-    fs::create_symlink(fs::path("real") / "x.qxas", m_dir / "link.qxas");
+// A save through a symbolic link writes the file at the end of the chain (each link relative
+// to its own folder) and leaves every link a link, also when the file does not exist yet.
+namespace {
 
-    ASSERT_EQ(Save(Kind::Single, Path("link.qxas")), PresetStatus::Ok);
-    EXPECT_TRUE(fs::is_symlink(m_dir / "link.qxas"));
-    EXPECT_EQ(ReadBytes(m_dir / "real" / "x.qxas"), SerializeSingleProgram(*MakeProgram(11)));
-    EXPECT_EQ(Snapshot(m_dir).size(), 3u) << "real, real/x.qxas and the link; nothing else";
+struct LinkCase {
+    const char* name;
+    // Links and files to make, relative to the test folder: {link, what it points to}.
+    std::vector<std::pair<const char*, const char*>> links;
+    bool targetExists;   // real/x.qxas holds an old preset before the save
+    const char* target;  // the file the save must write, relative to the test folder
+};
+
+const LinkCase kLinkCases[] = {
+    {"ToAnExistingFile", {{"link.qxas", "real/x.qxas"}}, true, "real/x.qxas"},
+    {"Dangling", {{"link.qxas", "real/x.qxas"}}, false, "real/x.qxas"},
+    {"DanglingFromAnotherFolder", {{"sub/link.qxas", "../real/x.qxas"}}, false, "real/x.qxas"},
+    {"ChainEndingDangling", {{"link.qxas", "sub/second"}, {"sub/second", "../real/x.qxas"}}, false,
+     "real/x.qxas"},
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SaveThroughLink : public PresetFiles, public ::testing::WithParamInterface<LinkCase> {
+protected:
+    void MakeLinks(const LinkCase& c)
+    {
+        fs::create_directory(m_dir / "real");
+        fs::create_directory(m_dir / "sub");
+        if (c.targetExists)
+            WriteBytes(m_dir / "real" / "x.qxas", kOldPreset);
+        for (const auto& [link, to] : c.links)
+            fs::create_symlink(to, m_dir / link);
+    }
+};
+
+} // namespace
+
+TEST_P(SaveThroughLink, WritesTheFinalTargetAndKeepsTheLinks)
+{
+    const LinkCase& c = GetParam();
+    MakeLinks(c);
+    const std::string first = (m_dir / c.links.front().first).string();
+    EXPECT_EQ(SaveObstacle(first), 0);
+
+    ASSERT_EQ(Save(Kind::Single, first), PresetStatus::Ok);
+    for (const auto& [link, to] : c.links) {
+        EXPECT_TRUE(fs::is_symlink(m_dir / link)) << link;
+        EXPECT_EQ(fs::read_symlink(m_dir / link), fs::path(to)) << link;
+    }
+    EXPECT_FALSE(fs::is_symlink(m_dir / c.target));
+    EXPECT_EQ(ReadBytes(m_dir / c.target), SerializeSingleProgram(*MakeProgram(11)));
+    EXPECT_EQ(Snapshot(m_dir).size(), 3u + c.links.size()) << "real, sub, the target and the links; nothing else";
+}
+
+TEST_P(SaveThroughLink, FailingInTheTargetsFolderLeavesTheLinksAndNoTemporaryFile)
+{
+    const LinkCase& c = GetParam();
+    MakeLinks(c);
+    fs::remove_all(m_dir / "real");
+    WriteBytes(m_dir / "real", kOldPreset);  // the target's folder is a plain file now
+    const std::string first = (m_dir / c.links.front().first).string();
+    const auto before = Snapshot(m_dir);
+
+    EXPECT_EQ(SaveObstacle(first), ENOTDIR);
+    errno = 0;
+    EXPECT_EQ(Save(Kind::Single, first), PresetStatus::WriteFailed);
+    EXPECT_EQ(errno, ENOTDIR) << "the reason is the target folder's";
+    EXPECT_EQ(Snapshot(m_dir), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(PresetFiles, SaveThroughLink, ::testing::ValuesIn(kLinkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PresetFiles, ALinkLoopIsRefused)
+{
+    fs::create_symlink("b.qxas", m_dir / "a.qxas");
+    fs::create_symlink("a.qxas", m_dir / "b.qxas");
+    const auto before = Snapshot(m_dir);
+    EXPECT_EQ(Save(Kind::Single, Path("a.qxas")), PresetStatus::WriteFailed);
+    EXPECT_EQ(errno, ELOOP);
+    EXPECT_EQ(SaveObstacle(Path("a.qxas")), ELOOP);
+    EXPECT_EQ(Snapshot(m_dir), before);
 }
 
 // ---- the save dialogs' extension rule ------------------------------------------------
