@@ -27,15 +27,10 @@ CConsoleEdits::CConsoleEdits(ParameterModel& model, CKTV_Data& records, CKTVComm
 
 std::vector<int> CConsoleEdits::GroupMembers(int channel) const
 {
-    std::vector<int> members;
     if (!ValidChannel(channel))
-        return members;
+        return {};
     ModelLock lock(m_model.lock);  // the link worker reads the table for the link flag
-    const auto& group = m_model.image.linkTable.group;
-    for (int c = 0; c < kOutputChannels; ++c)
-        if (c != channel && group[c] == group[channel])
-            members.push_back(c);
-    return members;
+    return m_model.image.linkTable.LinkedWith(channel);
 }
 
 std::vector<int> CConsoleEdits::WithGroup(int s) const

@@ -1,5 +1,7 @@
 #include "document/EqEdits.h"
 
+#include <algorithm>
+
 #include "tables/Scales.h"
 
 namespace ovix {
@@ -17,14 +19,15 @@ bool CEqEdits::Valid(int channel, int band) const
 
 std::vector<int> CEqEdits::Group(int channel) const
 {
-    std::vector<int> group;
     if (!Valid(channel))
-        return group;
-    ModelLock lock(m_model.lock);  // the link worker reads the table for the link flag
-    const auto& table = m_model.image.linkTable.group;
-    for (int c = 0; c < kOutputChannels; ++c)
-        if (table[c] == table[channel])
-            group.push_back(c);
+        return {};
+    std::vector<int> group;
+    {
+        ModelLock lock(m_model.lock);  // the link worker reads the table for the link flag
+        group = m_model.image.linkTable.LinkedWith(channel);
+    }
+    // the channel itself among them, in channel order
+    group.insert(std::lower_bound(group.begin(), group.end(), channel), channel);
     return group;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string_view>
+#include <vector>
 
 namespace ovix {
 
@@ -205,6 +206,16 @@ struct EffectPreset {
 // group numbers are equal.
 struct LinkTable {
     std::array<int, kOutputChannels> group{0, 1, 2, 3, 4, 5};
+
+    // The other channels linked with `channel`, in channel order.
+    std::vector<int> LinkedWith(int channel) const
+    {
+        std::vector<int> linked;
+        for (int c = 0; c < kOutputChannels; ++c)
+            if (c != channel && group[std::size_t(c)] == group[std::size_t(channel)])
+                linked.push_back(c);
+        return linked;
+    }
 };
 
 static_assert(sizeof(EqBandWord) == 8);

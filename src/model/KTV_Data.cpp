@@ -13,10 +13,8 @@ CKTV_Data::CKTV_Data(ParameterModel& model)
 std::vector<CKTV_OutData*> CKTV_Data::LinkedWith(int channel)
 {
     std::vector<CKTV_OutData*> linked;
-    const auto& group = m_model.image.linkTable.group;
-    for (int c = 0; c < kOutputChannels; ++c)
-        if (c != channel && group[c] == group[channel])
-            linked.push_back(m_outputs[std::size_t(c)].get());
+    for (int c : m_model.image.linkTable.LinkedWith(channel))
+        linked.push_back(m_outputs[std::size_t(c)].get());
     return linked;
 }
 
