@@ -66,7 +66,7 @@ void CConsoleLink::StartConnected()
 
 void CConsoleLink::AutoConnect()
 {
-    if (m_bConnected)
+    if (m_bConnected || m_firmwareOpening)
         return;
     if (!m_transport.OpenFirstDevice())
         return;  // no processor: stay disconnected, silently
@@ -211,6 +211,8 @@ void CConsoleLink::OnLinkLost()
     m_flags.firmwareMode = 0;
     StopThenDisconnect([this] {
         m_command.Clear();
+        if (m_firmware)
+            ClearFirmware(false);
         m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
     });
 }
@@ -220,8 +222,100 @@ void CConsoleLink::OnDeviceFault()
     if (!m_bConnected)
         return;
     m_worker.StopLink();
+    m_flags.firmwareMode = 0;
     DisconnectUsb();
+    if (m_firmware)
+        ClearFirmware(false);
     m_ui.ShowMessage(kMsgDeviceFault, MessageStyle::Modal);
+}
+
+bool CConsoleLink::StartFirmwareUpdate(const std::string& path)
+{
+    if (FirmwareRunning())
+        return false;
+    m_flags.updateClosing = 0;
+    FirmwareLoad load = LoadFirmwareFile(path);
+    if (!load.images) {
+        m_ui.ShowMessage(load.error.value_or(kMsgFwBinFileError), MessageStyle::Modal);
+        return false;
+    }
+    if (m_bConnected || m_bDisconnecting) {
+        m_worker.StopLink();
+        DisconnectUsb();
+    }
+    m_firmwareImages = std::move(load.images);
+    m_firmwareOpening = true;
+    m_firmwareOpenStart = std::chrono::steady_clock::now();
+    m_ui.FirmwareProgress(0, m_firmwareImages->Steps());
+    TryOpenForFirmware(++m_firmwareOpenSeq);
+    return true;
+}
+
+void CConsoleLink::TryOpenForFirmware(unsigned attempt)
+{
+    if (!m_firmwareOpening || attempt != m_firmwareOpenSeq)
+        return;  // abandoned meanwhile
+    if (m_transport.OpenFirstDevice()) {
+        BeginFirmware();
+        return;
+    }
+    m_ui.FirmwareStatus(kMsgFwConnectedUsb);
+    if (std::chrono::steady_clock::now() - m_firmwareOpenStart >= m_firmwareOpenLimit) {
+        m_firmwareOpening = false;
+        m_firmwareImages.reset();
+        m_flags.firmwareMode = 0;
+        m_command.Clear();
+        m_ui.FirmwareEnded(false);
+        m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
+        return;
+    }
+    // looked for again on a timer, so the window stays responsive while it waits
+    m_ui.After(m_firmwareOpenRetry, [this, attempt] { TryOpenForFirmware(attempt); });
+}
+
+void CConsoleLink::BeginFirmware()
+{
+    m_firmwareOpening = false;
+    m_command.Clear();
+    m_firmware = std::make_unique<CFirmwareUpdate>(std::move(*m_firmwareImages), m_command, m_transport,
+                                                   m_flags, m_sink, m_firmwareTimings);
+    m_firmwareImages.reset();
+    CFirmwareUpdate* update = m_firmware.get();
+    m_command.SetStepObserver([update](const CSendData& head) { update->FirmwareStatus(head); });
+    m_worker.SetFirmwareExchange([update](const std::function<bool()>& stop) { return update->Exchange(stop); });
+    m_flags.firmwareFinished = 0;
+    m_flags.currentStep = 0;
+    m_flags.firmwareMode = 1;
+    m_bConnected = true;
+    m_ui.FirmwareProgress(0, update->Steps());
+    StartConnected();
+}
+
+void CConsoleLink::ClearFirmware(bool success)
+{
+    m_command.SetStepObserver({});
+    m_worker.SetFirmwareExchange({});
+    m_firmware.reset();
+    m_firmwareImages.reset();
+    m_firmwareOpening = false;
+    m_flags.currentStep = 0;
+    m_flags.firmwareMode = 0;
+    m_ui.FirmwareEnded(success);
+}
+
+bool CConsoleLink::AbandonFirmwareUpdate()
+{
+    if (!FirmwareRunning())
+        return false;
+    m_flags.updateClosing = 1;
+    if (m_bConnected || m_bDisconnecting) {
+        m_worker.StopLink();
+        DisconnectUsb();
+    }
+    ClearFirmware(false);
+    m_ui.ShowMessage(kMsgFwUpdateFailed, MessageStyle::Modal);
+    m_flags.updateClosing = 0;
+    return true;
 }
 
 void CConsoleLink::OnDeviceChange(DeviceEvent event, const std::string& path)
@@ -242,6 +336,8 @@ void CConsoleLink::OnDeviceChange(DeviceEvent event, const std::string& path)
         m_worker.StopLink();
         DisconnectUsb();
     }
+    if (m_firmware)
+        ClearFirmware(false);
     m_ui.ShowMessage(kMsgConnectionFailure, MessageStyle::SelfClosing);
 }
 
@@ -295,6 +391,22 @@ void CConsoleLink::HandleMessage(unsigned message, std::intptr_t wParam, std::in
         break;
     case WM_LINK_LOST:
         OnLinkLost();
+        break;
+    case WM_LINK_FIRMWARE_STATUS:
+        if (m_firmware) {
+            if (wParam >= 0 && wParam < kMessageCount)
+                m_ui.FirmwareStatus(MessageId(wParam));
+            m_ui.FirmwareProgress(int(lParam), m_firmware->Steps());
+        }
+        break;
+    case WM_LINK_FIRMWARE_DONE:
+        if (lParam == FW_FINISH && m_firmware) {
+            m_worker.StopLink();
+            m_flags.firmwareMode = 0;
+            DisconnectUsb();
+            ClearFirmware(true);
+            m_ui.ShowMessage(kMsgFwUpdateDone, MessageStyle::Modal);
+        }
         break;
     case WM_LINK_AUTOCONNECT:
         AutoConnect();

@@ -5,6 +5,7 @@
 // answering, reports a fault or is unplugged. The console, the command-line tool and the
 // tests share it; each shows what the user must see its own way (IConsoleUi).
 
+#include "link/FirmwareUpdate.h"
 #include "link/KTVCommand.h"
 #include "link/LinkWorker.h"
 #include "link/MessageQueue.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,11 @@ public:
     virtual void ModelVariant(int /*variant*/) {}
     // All programs have been read for the file chosen before.
     virtual void ProgramsLoaded() {}
+    // The firmware update: the status line's new text, the progress bar (answered steps of
+    // all), and its end (success, or abandoned, lost, not started).
+    virtual void FirmwareStatus(MessageId /*status*/) {}
+    virtual void FirmwareProgress(int /*position*/, int /*maximum*/) {}
+    virtual void FirmwareEnded(bool /*success*/) {}
 };
 
 // The console's own firmware generation.
@@ -79,6 +86,24 @@ public:
     // The same for a MessageQueue entry (messages and device changes).
     void HandleEvent(const LinkEventMsg& msg);
 
+    // The firmware update, on the window thread. StartFirmwareUpdate reads the file (false
+    // with its message shown when it cannot be used; nothing is sent then), disconnects,
+    // waits up to 10 s for a processor and starts the link in firmware mode. Nothing
+    // happens while an update runs. AbandonFirmwareUpdate ends a running update with the
+    // failure message (false when none was running).
+    bool StartFirmwareUpdate(const std::string& path);
+    bool AbandonFirmwareUpdate();
+    bool FirmwareRunning() const { return m_firmwareOpening || m_flags.firmwareMode != 0; }
+    // The running update (nullptr when there is none), for tests.
+    const CFirmwareUpdate* Firmware() const { return m_firmware.get(); }
+    void SetFirmwareTimings(const FirmwareTimings& t) { m_firmwareTimings = t; }
+    // How long a processor is waited for before an update, and how often it is looked for.
+    void SetFirmwareOpenLimits(std::chrono::milliseconds limit, std::chrono::milliseconds retry)
+    {
+        m_firmwareOpenLimit = limit;
+        m_firmwareOpenRetry = retry;
+    }
+
     // Starts forwarding device arrivals and removals to the sink.
     void WatchDevices();
 
@@ -106,6 +131,10 @@ private:
     void StartConnected();
     void OnLiveLoaded(int program);
     void BlankVersion();
+    void TryOpenForFirmware(unsigned attempt);
+    void BeginFirmware();
+    // Forgets the update and tells the UI how it ended; the link is stopped already.
+    void ClearFirmware(bool success);
 
     ParameterModel& m_model;
     LinkFlags& m_flags;
@@ -123,6 +152,14 @@ private:
     int m_layoutVariant = 0;
     int m_batchesCompleted = 0;
     std::weak_ptr<CSendData> m_delayMemoryFrame;
+    std::unique_ptr<CFirmwareUpdate> m_firmware;
+    std::optional<FirmwareImages> m_firmwareImages;  // read, waiting for the processor
+    FirmwareTimings m_firmwareTimings;
+    bool m_firmwareOpening = false;
+    unsigned m_firmwareOpenSeq = 0;
+    std::chrono::steady_clock::time_point m_firmwareOpenStart{};
+    std::chrono::milliseconds m_firmwareOpenLimit{10000};
+    std::chrono::milliseconds m_firmwareOpenRetry{50};
     bool m_delayMemoryQueued = false;
 };
 

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -80,6 +81,9 @@ public:
     // True once, after a reply that refused a frame already resent kMaxResends times; the
     // frame was then left as it was. Worker side.
     bool TakeResendLimitReached();
+    // Told of every acknowledged firmware step frame, before the reply is dispatched (worker
+    // side). Set and cleared only while the worker is stopped.
+    void SetStepObserver(std::function<void(const CSendData&)> observer) { m_stepObserver = std::move(observer); }
     // Why the last FeedChunk dropped a reply (for the protocol trace); nothing when it did not.
     const std::optional<FrameError>& LastDroppedReply() const { return m_collector.LastDrop(); }
 
@@ -118,7 +122,7 @@ public:
     bool PairCondition(int channel) const;
 
 private:
-    void EvaluateProgress(CSendData& head);
+    void EvaluateProgress(CSendData& head, std::uint8_t replyCommand);
     void Dispatch(const Reply& reply, const FramePtr& head);
     void StoreData(const Reply& reply, const FramePtr& head);
     void StoreSystemItem(const Reply& reply);
@@ -152,6 +156,7 @@ private:
     std::weak_ptr<CSendData> m_refusedFrame;
     int m_refusals = 0;
     bool m_resendLimitReached = false;
+    std::function<void(const CSendData&)> m_stepObserver;
     // on-flags remembered by MuteGroup for RestoreGroup, one per channel
     std::array<int, kOutputChannels> m_savedSoundOn{};
 };

@@ -45,12 +45,12 @@ bool CKTVCommand::FeedChunk(std::span<const std::uint8_t> chunk)
         return false;
     FramePtr head = m_queue.Head();
     if (head)
-        EvaluateProgress(*head);
+        EvaluateProgress(*head, reply->command);
     Dispatch(*reply, head);
     return true;
 }
 
-void CKTVCommand::EvaluateProgress(CSendData& head)
+void CKTVCommand::EvaluateProgress(CSendData& head, std::uint8_t replyCommand)
 {
     if (head.NotifyAlways()) {
         PostMessage(WM_LINK_BATCH_DONE, 0, 0);
@@ -58,8 +58,13 @@ void CKTVCommand::EvaluateProgress(CSendData& head)
     }
     if (head.Seq() == 0)
         return;
-    if (head.Step() != 0)
-        return;  // firmware progress belongs to the update procedure
+    if (head.Step() != 0) {
+        // firmware progress belongs to the update procedure; only an acknowledged step
+        // counts (a refused one is sent again, and a refused finish step is no success)
+        if (replyCommand == REPLY_ACK && m_stepObserver)
+            m_stepObserver(head);
+        return;
+    }
     if (head.Last() && head.AllWritten())
         PostMessage(WM_LINK_BATCH_DONE, 0, 1);
     if (head.Notify() && head.AllWritten())

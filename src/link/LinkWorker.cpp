@@ -56,10 +56,15 @@ void CLinkWorker::Run()
             return;
         }
         if (e == LinkEvents::Firmware) {
-            if (m_flags.firmwareFinished || !m_firmwareExchange)
+            if (m_flags.firmwareFinished || !m_firmwareExchange) {
                 m_events->Reset(LinkEvents::Firmware);
-            else
-                m_firmwareExchange();
+            } else if (m_lost) {
+                std::this_thread::sleep_for(10ms);
+            } else {
+                if (m_firmwareExchange([this] { return m_stopping.load(); }) == ReadOutcome::Lost)
+                    m_lost = true;
+                ++m_exchanges;
+            }
         } else if (e == LinkEvents::Normal) {
             if (!m_flags.updateClosing && !m_flags.deviceFault && !m_lost)
                 NormalExchange();

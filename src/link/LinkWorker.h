@@ -29,8 +29,10 @@ public:
     void StopLink();
     bool Alive() const { return m_alive; }
 
-    // One firmware exchange, supplied by the update procedure when there is one.
-    void SetFirmwareExchange(std::function<void()> exchange) { m_firmwareExchange = std::move(exchange); }
+    // One firmware exchange, supplied by the update procedure while there is one; it is
+    // told through its argument when the link is stopping. Set only while stopped.
+    using FirmwareExchange = std::function<ReadOutcome(const std::function<bool()>& stop)>;
+    void SetFirmwareExchange(FirmwareExchange exchange) { m_firmwareExchange = std::move(exchange); }
 
     // Exchanges performed, for tests and benchmarks.
     long Exchanges() const { return m_exchanges; }
@@ -50,7 +52,7 @@ private:
     // Set once the link was lost: the worker then leaves the device alone until stopped.
     std::atomic<bool> m_lost{false};
     std::atomic<long> m_exchanges{0};
-    std::function<void()> m_firmwareExchange;
+    FirmwareExchange m_firmwareExchange;
 };
 
 } // namespace ovix

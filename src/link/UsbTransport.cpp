@@ -134,7 +134,11 @@ void CUsbTransport::CloseDevice()
 
 bool CUsbTransport::ReopenDevice()
 {
+    const std::string path = DevicePath();
     CloseDevice();
+    for (const HidDeviceInfo& d : Enumerate())
+        if (d.path == path && d.accessible)
+            return OpenPath(path);
     return OpenFirstDevice();
 }
 
@@ -163,26 +167,41 @@ std::shared_ptr<IHidDevice> CUsbTransport::Device() const
 
 HidIo CUsbTransport::WriteReport(const Report& report)
 {
+    return WriteReport(report, m_timeouts.writeWait);
+}
+
+HidIo CUsbTransport::WriteReport(const Report& report, std::chrono::milliseconds wait)
+{
     const std::shared_ptr<IHidDevice> device = Device();
-    const HidIo io = device ? device->Write(report, int(m_timeouts.writeWait.count())) : HidIo::Error;
+    const HidIo io = device ? device->Write(report, int(wait.count())) : HidIo::Error;
     if (m_trace)
         m_trace->Written(report, io);
     return io;
+}
+
+ReadOutcome CUsbTransport::LinkLost(LinkSink& sink, const char* why)
+{
+    if (m_trace)
+        m_trace->Lost(why);
+    if (m_flags.linkRunning)
+        sink.Post(WM_LINK_LOST, 0, 0);
+    return ReadOutcome::Lost;
 }
 
 ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
                                      std::chrono::steady_clock::time_point exchangeStart,
                                      const std::function<bool()>& stop)
 {
+    return ReadReply(command, sink, exchangeStart, stop, m_timeouts);
+}
+
+ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
+                                     std::chrono::steady_clock::time_point exchangeStart,
+                                     const std::function<bool()>& stop, const LinkTimeouts& limits)
+{
     using namespace std::chrono;
     const std::shared_ptr<IHidDevice> device = Device();
-    auto lost = [&](const char* why) {
-        if (m_trace)
-            m_trace->Lost(why);
-        if (m_flags.linkRunning)
-            sink.Post(WM_LINK_LOST, 0, 0);
-        return ReadOutcome::Lost;
-    };
+    auto lost = [&](const char* why) { return LinkLost(sink, why); };
     if (!device)
         return lost("device closed");
 
@@ -196,9 +215,9 @@ ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
         HidIo io = HidIo::Timeout;
         while (m_flags.linkRunning && !stop()) {
             const auto waited = duration_cast<milliseconds>(steady_clock::now() - waitStart);
-            if (waited >= m_timeouts.reportWait)
+            if (waited >= limits.reportWait)
                 break;
-            io = device->Read(report, int(std::min(kSlice, m_timeouts.reportWait - waited).count()));
+            io = device->Read(report, int(std::min(kSlice, limits.reportWait - waited).count()));
             if (io != HidIo::Timeout)
                 break;
         }
@@ -217,7 +236,7 @@ ReadOutcome CUsbTransport::ReadReply(CKTVCommand& command, LinkSink& sink,
             return ReadOutcome::Answered;
         if (m_trace && command.LastDroppedReply())
             m_trace->Dropped(*command.LastDroppedReply());
-        if (steady_clock::now() - exchangeStart > m_timeouts.exchange) {
+        if (steady_clock::now() - exchangeStart > limits.exchange) {
             std::this_thread::sleep_for(milliseconds(10));
             return lost("no complete reply within the exchange limit");
         }

@@ -65,6 +65,8 @@ public:
     bool OpenFirstDevice();
     bool OpenDevice(const std::string& path);
     void CloseDevice();
+    // Closes the processor and opens it again (it restarts during a firmware update): the
+    // same path when it is listed again, else the first matching processor.
     bool ReopenDevice();
     bool IsOpen() const;
     std::string DevicePath() const;
@@ -76,11 +78,19 @@ public:
     // (Error when no device is open). A failed write raises no error of its own: the frame
     // then gets no answer and the read phase ends as link lost. It shows in the trace.
     HidIo WriteReport(const Report& report);
+    HidIo WriteReport(const Report& report, std::chrono::milliseconds wait);
     // The read phase: until a reply is dispatched, the time limits pass (the link is lost:
     // WM_LINK_LOST is posted) or stop() turns true.
     ReadOutcome ReadReply(CKTVCommand& command, LinkSink& sink,
                           std::chrono::steady_clock::time_point exchangeStart,
                           const std::function<bool()>& stop);
+    // The same with other limits (the firmware update's per-step waits).
+    ReadOutcome ReadReply(CKTVCommand& command, LinkSink& sink,
+                          std::chrono::steady_clock::time_point exchangeStart,
+                          const std::function<bool()>& stop, const LinkTimeouts& limits);
+    // The link is lost for a reason of the worker's own: traced, and WM_LINK_LOST posted
+    // while the link runs.
+    ReadOutcome LinkLost(LinkSink& sink, const char* why);
 
     void SetTimeouts(const LinkTimeouts& t) { m_timeouts = t; }
     const LinkTimeouts& Timeouts() const { return m_timeouts; }

@@ -63,6 +63,21 @@ enum SystemItem : std::uint8_t {
     SYS_DELAY_MEMORY = 64,
 };
 
+// Firmware update steps: written as CMD_WRITE to REC_SYSTEM with the step as the index.
+// The boot request is never sent as a frame: its own reports ask the processor to restart
+// into its loader.
+enum FirmwareStep : int {
+    FW_START = 54,
+    FW_MCU_HEADER = 55,
+    FW_MCU_DATA = 56,
+    FW_FINISH = 57,
+    FW_DSP_ERASE = 58,
+    FW_DSP_DATA = 59,
+    FW_BOOT_REQUEST = 255,
+};
+// The two data bytes of the boot request's reports, repeated over all 64.
+constexpr std::uint8_t kBootRequestBytes[2] = {0x43, 0x11};
+
 // Messages the link posts to the console view.
 enum LinkMessage : unsigned {
     WM_LINK_LIVE_LOADED = 0x46E,
@@ -73,6 +88,9 @@ enum LinkMessage : unsigned {
     WM_LINK_MODEL = 0x47A,
     WM_LINK_BATCH_DONE = 0x496,
     WM_LINK_FIRMWARE_DONE = 0x497,
+    // A firmware step was answered: wParam the status line's new text (a MessageId) or -1,
+    // lParam the number of steps answered so far.
+    WM_LINK_FIRMWARE_STATUS = 0x498,
     WM_LINK_LOST = 0x49A,
     WM_LINK_AUTOCONNECT = 0x49C,
     WM_LINK_DEVICE_FAULT = 0x4A0,

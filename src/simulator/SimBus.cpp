@@ -84,7 +84,15 @@ CSimProcessor& CSimBus::Add(SimOptions options)
     auto processor = std::make_shared<CSimProcessor>(std::move(options));
     CSimProcessor& added = *processor;
     std::lock_guard lock(m_mutex);
-    m_slots.push_back({"sim:" + std::to_string(m_slots.size() + 1), std::move(processor)});
+    const std::string path = "sim:" + std::to_string(m_slots.size() + 1);
+    // a processor restarting after a firmware start step leaves the bus and comes back
+    processor->SetRestartHook([watchers = std::weak_ptr<Watchers>(m_watchers), path] {
+        if (const auto w = watchers.lock()) {
+            NotifyWatchers(*w, DeviceEvent::Removal, path);
+            NotifyWatchers(*w, DeviceEvent::Arrival, path);
+        }
+    });
+    m_slots.push_back({path, std::move(processor)});
     return added;
 }
 
@@ -160,10 +168,15 @@ std::unique_ptr<IWatchHandle> CSimBus::Watch(DeviceChangeFn fn)
 
 void CSimBus::Notify(DeviceEvent event, const std::string& path)
 {
+    NotifyWatchers(*m_watchers, event, path);
+}
+
+void CSimBus::NotifyWatchers(Watchers& watchers, DeviceEvent event, const std::string& path)
+{
     std::vector<std::shared_ptr<WatchEntry>> entries;
     {
-        std::lock_guard lock(m_watchers->mutex);
-        entries = m_watchers->entries;
+        std::lock_guard lock(watchers.mutex);
+        entries = watchers.entries;
     }
     for (const auto& entry : entries) {
         std::lock_guard lock(entry->mutex);
@@ -175,7 +188,9 @@ void CSimBus::Notify(DeviceEvent event, const std::string& path)
 std::unique_ptr<IHidBackend> MakeDefaultSimBus()
 {
     auto bus = std::make_unique<CSimBus>();
-    bus->Add();
+    SimOptions options;
+    options.eraseTime = std::chrono::milliseconds(1500);  // a firmware update erases for a while
+    bus->Add(options);
     return bus;
 }
 

@@ -50,6 +50,7 @@ private:
     };
 
     void Notify(DeviceEvent event, const std::string& path);
+    static void NotifyWatchers(Watchers& watchers, DeviceEvent event, const std::string& path);
 
     mutable std::mutex m_mutex;
     std::vector<Slot> m_slots;

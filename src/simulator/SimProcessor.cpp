@@ -9,6 +9,7 @@
 #include <cstring>
 #include <span>
 #include <thread>
+#include <utility>
 
 namespace ovix::sim {
 
@@ -140,7 +141,8 @@ CSimProcessor::CSimProcessor(SimOptions options)
     : m_reportDelay(std::max(options.reportDelay, std::chrono::microseconds(0))),
       m_release(options.release),
       m_memory(std::make_unique<DeviceImage>()),
-      m_model(options.model)
+      m_model(options.model),
+      m_eraseTime(std::max(options.eraseTime, std::chrono::milliseconds(0)))
 {
     LoadFactoryMemory(*m_memory);
     PutText(m_memory->version, kVersionLength, options.version, ' ');
@@ -176,6 +178,17 @@ HidIo CSimProcessor::HostWrite(const Report& report, int /*timeoutMs*/, std::uin
     std::lock_guard lock(m_mutex);
     if (!Reachable(connection))
         return HidIo::Error;
+    bool bootRequest = true;
+    for (int i = 1; i < kReportSize; ++i)
+        bootRequest = bootRequest && report[std::size_t(i)] == kBootRequestBytes[(i - 1) % 2];
+    if (bootRequest) {
+        // the processor restarts into its loader, which then takes the firmware steps
+        ++m_loader.bootRequests;
+        m_loader.inLoader = true;
+        m_rx.clear();
+        m_syncCount = 0;
+        return HidIo::Ok;
+    }
     for (int i = 1; i < kReportSize; ++i)
         ReceiveByte(report[std::size_t(i)]);
     return HidIo::Ok;
@@ -193,6 +206,19 @@ HidIo CSimProcessor::HostRead(Report& report, int timeoutMs, std::uint64_t conne
         if (!m_tx.empty() && m_tx.front().ready <= now) {
             report = m_tx.front().report;
             m_tx.pop_front();
+            if (m_restartPending && m_tx.empty()) {
+                // the start step's answer is out: the processor restarts, which ends the
+                // connection; it is back on the bus at once
+                m_restartPending = false;
+                ++m_loader.restarts;
+                m_connection = 0;
+                ClearBuffers();
+                m_cv.notify_all();
+                const std::function<void()> hook = m_restartHook;
+                lock.unlock();
+                if (hook)
+                    hook();
+            }
             return HidIo::Ok;
         }
         if (!unlimited && now >= deadline)
@@ -258,6 +284,8 @@ CSimProcessor::Reply CSimProcessor::Execute(const DecodedFrame& frame)
     const int type = frame.recordType;
     const int index = frame.index;
     const int block = frame.block;
+    if (m_loader.inLoader && frame.command == CMD_WRITE && type == REC_SYSTEM)
+        return LoaderStep(frame);
     switch (frame.command) {
     case CMD_WRITE:
         // every write is acknowledged, also of things this processor does not keep
@@ -403,7 +431,7 @@ void CSimProcessor::QueueReply(const Reply& reply, const DecodedFrame& request)
         bytes[bytes.size() - 2] ^= 0xFF;
     }
 
-    auto ready = Clock::now();
+    auto ready = Clock::now() + std::exchange(m_replyDelay, std::chrono::milliseconds(0));
     if (!m_tx.empty())
         ready = std::max(ready, m_tx.back().ready);
     for (std::size_t pos = 0; pos < bytes.size(); pos += kReportData) {
@@ -415,6 +443,67 @@ void CSimProcessor::QueueReply(const Reply& reply, const DecodedFrame& request)
         m_tx.push_back(pending);
     }
     m_cv.notify_all();
+}
+
+// ---- firmware ----
+
+CSimProcessor::Reply CSimProcessor::LoaderStep(const DecodedFrame& frame)
+{
+    const auto& p = frame.payload;
+    switch (frame.index) {
+    case FW_START:
+        ++m_loader.starts;
+        m_loader.dsp.clear();
+        m_loader.mcuHeader.clear();
+        m_loader.mcu.clear();
+        m_loader.checksum.reset();
+        m_restartPending = true;
+        break;
+    case FW_DSP_ERASE:
+        ++m_loader.erases;
+        m_replyDelay = m_eraseTime;
+        break;
+    case FW_DSP_DATA:
+        if (p.size() == 48) {
+            const std::size_t address = std::size_t(p[0]) | std::size_t(p[1]) << 8 |
+                                        std::size_t(p[2]) << 16 | std::size_t(p[3]) << 24;
+            constexpr std::size_t kFlash = 0x40000;  // what the DSP flash holds
+            if (address + 44 > kFlash)
+                return {REPLY_RESEND, {}};
+            if (m_loader.dsp.size() < address + 44)
+                m_loader.dsp.resize(address + 44, 0xFF);
+            std::copy(p.begin() + 4, p.end(), m_loader.dsp.begin() + std::ptrdiff_t(address));
+        }
+        break;
+    case FW_MCU_HEADER:
+        m_loader.mcuHeader.assign(p.begin(), p.end());
+        m_loader.mcu.clear();
+        break;
+    case FW_MCU_DATA:
+        m_loader.mcu.insert(m_loader.mcu.end(), p.begin(), p.end());
+        break;
+    case FW_FINISH:
+        if (!p.empty())
+            m_loader.checksum = p[0];
+        ++m_loader.finishes;
+        m_loader.inLoader = false;  // the new firmware runs
+        break;
+    default:
+        break;
+    }
+    return {REPLY_ACK, {}};
+}
+
+void CSimProcessor::SetRestartHook(std::function<void()> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_restartHook = std::move(hook);
+}
+
+LoaderState CSimProcessor::Loader() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_loader;
 }
 
 // ---- connections ----

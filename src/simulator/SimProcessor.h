@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,22 @@ struct SimOptions {
     std::chrono::microseconds reportDelay{1000};
     // USB release number a bus lists the processor with; the console only takes 0x0200.
     std::uint16_t release = kReleaseNumber;
+    // How long the loader takes to erase the DSP flash before it answers.
+    std::chrono::milliseconds eraseTime{0};
+};
+
+// What the processor's loader received during firmware updates, for tests.
+struct LoaderState {
+    bool inLoader = false;      // restarted into the loader by a boot request
+    int bootRequests = 0;       // boot requests recognised
+    int starts = 0;             // start steps (each restarts the processor)
+    int erases = 0;
+    int restarts = 0;
+    std::vector<std::uint8_t> dsp;        // DSP flash as written, by load address
+    std::vector<std::uint8_t> mcuHeader;  // the MCU header step's four bytes
+    std::vector<std::uint8_t> mcu;        // MCU data steps in order, fill bytes included
+    std::optional<std::uint8_t> checksum; // the finish step's byte
+    int finishes = 0;
 };
 
 // Memory of a factory-fresh processor: ISO band frequencies on every output band at 0 dB,
@@ -86,6 +103,13 @@ public:
     void SetVersion(const std::string& version);
     void SetModel(int model);
 
+    // ---- firmware ----
+    // Called (outside the lock, on the thread that read the start step's answer) when the
+    // processor restarts after that answer: the bus tells its watchers of the removal and
+    // the arrival. The open connection has ended by then.
+    void SetRestartHook(std::function<void()> hook);
+    LoaderState Loader() const;
+
     // ---- for tests ----
     DeviceImage Memory() const;
     // Runs fn on the memory under the lock; fn must not call back into this processor.
@@ -115,6 +139,7 @@ private:
     bool Read(int program, int type, int index, int block, std::vector<std::uint8_t>& out);
     bool ReadItem(int item, int program, std::vector<std::uint8_t>& out) const;
     void QueueReply(const Reply& reply, const DecodedFrame& request);
+    Reply LoaderStep(const DecodedFrame& frame);
 
     const std::chrono::microseconds m_reportDelay;
     const std::uint16_t m_release;
@@ -134,6 +159,11 @@ private:
     bool m_corrupt = false;
     bool m_emptyRead = false;
     std::deque<std::vector<std::uint8_t>> m_log;
+    const std::chrono::milliseconds m_eraseTime;
+    std::chrono::milliseconds m_replyDelay{0};  // for the reply being queued
+    LoaderState m_loader;
+    bool m_restartPending = false;
+    std::function<void()> m_restartHook;
 };
 
 } // namespace ovix::sim

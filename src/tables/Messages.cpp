@@ -34,6 +34,8 @@ constexpr MessageSource kCatalogue[] = {
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "Programming......", "firmware status: DSP data"),
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "Programming......", "firmware status: MCU data"),
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "Update successfully!", "firmware status: last step answered"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Firmware update started", "firmware status: start step answered"),
+    OVIX_TRANSLATE_NOOP3("ovix::Messages", "Data transfer", "firmware status: erase step answered"),
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "Bin File error!", ""),
     // no usable section in the firmware file: this text is the same in both languages
     OVIX_TRANSLATE_NOOP3("ovix::Messages", "更新文件错误！", "firmware file without a usable section"),

@@ -35,6 +35,10 @@ enum MessageId : std::uint8_t {
     kMsgFwDspProgramming,
     kMsgFwMcuProgramming,
     kMsgFwStepsFinished,
+    // Status lines the Chinese console shows after the start and the erase steps; the
+    // English one keeps the line it had (IsChineseOnlyStatus).
+    kMsgFwStarted,
+    kMsgFwTransferring,
     kMsgFwBinFileError,
     kMsgFwUpdateFileError,
     kMsgFwUpdateDone,
@@ -65,6 +69,9 @@ struct MessageSource {
     const char* disambiguation;
 };
 MessageSource SourceOf(MessageId id);
+
+// A firmware status line that only the Chinese console shows.
+inline bool IsChineseOnlyStatus(MessageId id) { return id == kMsgFwStarted || id == kMsgFwTransferring; }
 
 // The English text with its values filled in (what ovixctl prints).
 std::string EnglishText(const UiMessage& message);
