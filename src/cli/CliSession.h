@@ -50,6 +50,8 @@ public:
     CQamrelDoc& Doc() { return *m_doc; }
     CKTV_Data& Records() { return m_doc->Records(); }
     CliUi& Ui() { return m_ui; }
+    // The link lock (g_csLink) the whole-channel edits hold while they queue.
+    std::recursive_mutex& BatchLock() { return m_batchLock; }
 
     // Connects as the console does at start-up and waits until the live state is read and
     // the delay memory has gone back. On failure prints the console's message and returns

@@ -21,6 +21,15 @@ constexpr const char* kUsage =
     "  response FILE [--channel N]\n"
     "                          summed response of the file's program: frequency and dB\n"
     "                          per channel (1..6, default all six)\n"
+    "  eq export PRESET --channel N [-o OUT]\n"
+    "                          the channel's filters as filter text (REW / Equalizer APO\n"
+    "                          lines, the processor's own sections at 96 kHz); stdout\n"
+    "                          without -o\n"
+    "  eq import PRESET --channel N FILTERTEXT -o OUT\n"
+    "                          fit a filter text to the channel and write the result as\n"
+    "                          a new preset file OUT (PRESET is left as it is)\n"
+    "  eq import --channel N FILTERTEXT\n"
+    "                          with --device: the same into the connected processor\n"
     "  frames SEQUENCE [ARG]   print the frames a command sequence would send, one per line:\n"
     "                          read-version, read-device-info, read-live, recall P (1..20),\n"
     "                          read-all-programs, store P (0..20), download-all, status-poll\n"
@@ -61,7 +70,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     // Options are told from commands and files by their leading dash; the only one a
     // command takes for itself is response's --channel N.
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == "--channel") {
+        if (rest[i] == "--channel" || rest[i] == "-o") {
             ++i;
             continue;
         }
@@ -86,6 +95,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return PresetCommand(rest, opts, out, err);
     if (command == "response")
         return ResponseCommand(rest, opts, out, err);
+    if (command == "eq")
+        return EqCommand(rest, opts, out, err);
     err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
     return kExitUsage;
 }

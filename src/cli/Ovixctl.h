@@ -43,4 +43,9 @@ int PresetCommand(const std::vector<std::string>& args, const CommonOptions& opt
 int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
                     std::ostream& err);
 
+// `eq export PRESET --channel N [-o OUT]`, `eq import PRESET --channel N FILTERTEXT -o OUT`
+// and, with --device, `eq import --channel N FILTERTEXT` on the connected processor.
+int EqCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+              std::ostream& err);
+
 } // namespace ovix::cli

@@ -294,14 +294,21 @@ void CConsoleEdits::CrossoverDragged(int s, int handle)
 
 void CConsoleEdits::ResetAllEq(int s)
 {
+    RewriteEqGroup(s, [](CKTV_OutData& out) {
+        for (int b = 0; b < kOutputBands; ++b)
+            out.Band(b).ResetBand(IsoBandTable[std::size_t(b)]);
+    });
+}
+
+void CConsoleEdits::RewriteEqGroup(int s, const std::function<void(CKTV_OutData&)>& change)
+{
     if (!ValidChannel(s))
         return;
     std::scoped_lock lock(m_batchLock, m_model.lock);
     const SoundOnBracket bracket = OpenBracket(s);
     for (int c : WithGroup(s)) {
         CKTV_OutData& out = m_records.Out(c);
-        for (int b = 0; b < kOutputBands; ++b)
-            out.Band(b).ResetBand(IsoBandTable[std::size_t(b)]);
+        change(out);
         out.RefreshCurve();
         RewriteRecord(c);
     }

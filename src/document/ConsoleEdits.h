@@ -13,6 +13,7 @@
 #include "model/KTV_Data.h"
 
 #include <array>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -81,6 +82,10 @@ public:
     // bypassed); while connected each channel's record is rewritten on the processor
     // inside the sound-on bracket, marked by the pair rule.
     void ResetAllEq(int s);
+    // The same whole-channel path for any change of the equaliser: `change` is applied to
+    // s and to every group member (under the model lock); while connected each channel's
+    // record is rewritten inside the sound-on bracket, marked by the pair rule.
+    void RewriteEqGroup(int s, const std::function<void(CKTV_OutData&)>& change);
 
 private:
     // The sound-on bracket: the channels it silenced, with the on-flags they had.

@@ -15,6 +15,7 @@
 #include "document/ConsoleEdits.h"
 #include "document/EqEdits.h"
 #include "model/KTV_Data.h"
+#include "response/FilterText.h"
 #include "tables/Messages.h"
 
 #include <optional>
@@ -38,6 +39,8 @@ struct FilterImportResult {
     // Set when ok is false: why nothing was applied.
     std::optional<UiMessage> error;
     int errorLine = 0;    // the line the error is about; 0 when it is about the whole text
+    // Every unusable line of the text (the first is `error`).
+    std::vector<FilterTextError> errors;
     // Values limited to the device's range (the import still applied).
     std::vector<ClampedValue> clamped;
 };
@@ -70,6 +73,9 @@ private:
     CConsoleEdits& m_edits;
     CEqEdits& m_eqEdits;
 };
+
+// What to tell the user about a clamped value (line, value given, value used).
+UiMessage MessageOf(const ClampedValue& clamped);
 
 // The English text of an import result for the command line: the error with its line, or
 // one line per clamped value ("line 3: gain 24.0 dB limited to 20.0 dB").

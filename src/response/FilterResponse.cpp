@@ -124,13 +124,8 @@ Biquad ShelfSection(const FilterShape& f)
     if (f.gainDb == 0.0)
         return {};
     const bool low = f.kind == kLowShelf;
-    const bool steep = f.slope >= 1;  // 0: 6 dB/oct, 1: 12 dB/oct
-    const double cornerScale =
-        low ? (steep ? 1.2727272727 : 2.0) : (steep ? 0.76923076923 : 0.4545454546);
-    const double shelfSlope = steep ? 1.3 : 0.5;
-
+    const auto [w0, shelfSlope] = ShelfCornerOf(f);
     const double a = std::pow(10.0, f.gainDb / 40.0);
-    const double w0 = LimitedFreq(f.freq) * kCornerFactor * cornerScale;
     const double c0 = std::cos(w0);
     // The steep shelf's root would turn negative only beyond about +-37 dB.
     const double root = std::max(0.0, (a + 1.0 / a) * (1.0 / shelfSlope - 1.0) + 2.0);
@@ -238,6 +233,15 @@ double LevelDbFromPower(double power)
 }
 
 } // namespace
+
+ShelfCorner ShelfCornerOf(const FilterShape& f)
+{
+    const bool low = f.kind == kLowShelf;
+    const bool steep = f.slope >= 1;  // 0: 6 dB/oct, 1: 12 dB/oct
+    const double cornerScale =
+        low ? (steep ? 1.2727272727 : 2.0) : (steep ? 0.76923076923 : 0.4545454546);
+    return {LimitedFreq(f.freq) * kCornerFactor * cornerScale, steep ? 1.3 : 0.5};
+}
 
 double SectionLevelDb(const Biquad& s, double omega)
 {

@@ -58,6 +58,14 @@ double SectionLevelDb(const Biquad& s, double omega);
 // filter that is off are all unity sections.
 Sections FilterSections(const FilterShape& f);
 
+// A shelving band's corner angle (radians per sample, as its section uses it) and shelf
+// slope S, from its kind, slope (0: 6 dB/oct, 1: 12 dB/oct) and frequency.
+struct ShelfCorner {
+    double omega;
+    double slopeS;
+};
+ShelfCorner ShelfCornerOf(const FilterShape& f);
+
 // The filter's response: the sum of the levels of its sections at every grid point.
 void ComputeResponse(const FilterShape& f, Response& out);
 

@@ -47,6 +47,22 @@ enum MessageId : std::uint8_t {
     kMsgNameEmpty,
     kMsgNameAllSpaces,
     kMsgNameTaken,
+    // Filter text (import and export of a channel's filters). %1 is a line number.
+    kMsgFilterLineUnknown,
+    kMsgFilterTypeUnsupported,   // %2: the type as written
+    kMsgFilterDecimalComma,      // %2: the number as written
+    kMsgFilterValueMissing,      // %2: Fc, Gain or Q
+    kMsgFilterValueInvalid,      // %2: the value's name, %3: as written
+    kMsgFilterTooManyBands,      // %1: how many band filters the text has
+    kMsgFilterTextEmpty,
+    kMsgFilterImportGeqMode,
+    kMsgFilterImportAskPeq,
+    kMsgFilterFreqClamped,       // %2 given, %3 used (Hz)
+    kMsgFilterGainClamped,       // %2 given, %3 used (dB)
+    kMsgFilterQClamped,          // %2 the Q given, %3 the bandwidth used (octaves)
+    kMsgFilterPreampClamped,     // %2 given, %3 used (dB)
+    kMsgFilterFileReadError,     // %1: the file
+    kMsgFilterFileWriteError,    // %1: the file
     kMessageCount
 };
 
