@@ -18,9 +18,12 @@ constexpr const char* kUsage =
     "  preset push FILE        load a file and send it to the processor as the console does\n"
     "  preset pull FILE        .qxaa: read all programs from the processor into FILE;\n"
     "                          .qxas: save the live program into FILE\n"
-    "  response FILE [--channel N]\n"
+    "  response FILE [--channel N] [--svg OUT.svg]\n"
     "                          summed response of the file's program: frequency and dB\n"
-    "                          per channel (1..6, default all six)\n"
+    "                          per channel (1..6, default all six), or drawn into OUT.svg\n"
+    "  report FILE [-o OUT.html]\n"
+    "                          the program's tuning sheet, one self-contained HTML page\n"
+    "                          (to stdout without -o)\n"
     "  eq export PRESET --channel N [-o OUT]\n"
     "                          the channel's filters as filter text (REW / Equalizer APO\n"
     "                          lines, the processor's own sections at 96 kHz); stdout\n"
@@ -67,10 +70,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         else
             rest.push_back(a);
     }
-    // Options are told from commands and files by their leading dash; the only one a
-    // command takes for itself is response's --channel N.
+    // Options are told from commands and files by their leading dash; the ones a command
+    // takes for itself carry a value: --channel N, --svg OUT, -o OUT.
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == "--channel" || rest[i] == "-o") {
+        if (rest[i] == "--channel" || rest[i] == "--svg" || rest[i] == "-o" || rest[i] == "--output") {
             ++i;
             continue;
         }
@@ -97,6 +100,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return ResponseCommand(rest, opts, out, err);
     if (command == "eq")
         return EqCommand(rest, opts, out, err);
+    if (command == "report")
+        return ReportCommand(rest, opts, out, err);
     err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
     return kExitUsage;
 }

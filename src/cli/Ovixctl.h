@@ -39,9 +39,14 @@ int DumpCommand(const std::vector<std::string>& args, const CommonOptions& opts,
 int PresetCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
                   std::ostream& err);
 
-// `response FILE [--channel N]`: the summed response of a file's program, per channel.
+// `response FILE [--channel N] [--svg OUT]`: the summed response of a file's program, per
+// channel, as numbers or drawn as an SVG file.
 int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
                     std::ostream& err);
+
+// `report FILE [-o OUT]`: the tuning sheet of a file's program, one self-contained HTML page.
+int ReportCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                  std::ostream& err);
 
 // `eq export PRESET --channel N [-o OUT]`, `eq import PRESET --channel N FILTERTEXT -o OUT`
 // and, with --device, `eq import --channel N FILTERTEXT` on the connected processor.

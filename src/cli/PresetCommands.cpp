@@ -1,8 +1,11 @@
 // ovixctl commands for preset files: show a file as stored, compute the response of its
-// program, push a file to a processor and pull one from it.
+// program (as numbers or as an SVG plot), write its tuning sheet, push a file to a processor
+// and pull one from it.
 
 #include "document/PresetFile.h"
 #include "document/QamrelDoc.h"
+#include "document/ResponsePlot.h"
+#include "document/TuningSheet.h"
 #include "cli/CliSession.h"
 #include "cli/JsonState.h"
 #include "cli/Ovixctl.h"
@@ -136,12 +139,54 @@ int PresetShow(const std::vector<std::string>& args, const CommonOptions& opts, 
     return kExitOk;
 }
 
+// A file's program in records, built as the console builds them after loading the file.
+struct FileProgram {
+    std::unique_ptr<ParameterModel> model;
+    std::unique_ptr<CKTV_Data> records;  // refers to *model: declared after it, gone before it
+    std::string name;                    // the program's name bytes
+};
+
+bool LoadFileProgram(const std::string& path, FileProgram& out, std::ostream& err)
+{
+    out.model = std::make_unique<ParameterModel>();
+    ResetImage(out.model->image);
+    ProgramImage& prog = out.model->image.current;
+    if (!ReadProgramOfFile(path, prog, err))
+        return false;
+    // as the console loads a file: no stored-program marker, records rebuilt from it
+    std::fill(std::begin(prog.outputs[0].name), std::end(prog.outputs[0].name), 0);
+    out.name = DecodeTextField({prog.name, sizeof prog.name});
+    out.records = std::make_unique<CKTV_Data>(*out.model);
+    out.records->LoadProgramIntoRecords(-1);
+    return true;
+}
+
+// Writes text to path ("-": to out) through a temporary file, so a failed write leaves an
+// existing file as it was.
+bool WriteTextFile(const char* command, const std::string& path, const std::string& text, std::ostream& out,
+                   std::ostream& err)
+{
+    if (path == "-") {
+        out << text;
+        return true;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (WriteFileSafely(path, {bytes, text.size()}) != PresetStatus::Ok) {
+        err << "ovixctl " << command << ": cannot write '" << path << "': " << std::strerror(errno) << '\n';
+        return false;
+    }
+    out << "wrote " << path << '\n';
+    return true;
+}
+
 } // namespace
 
 int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
                     std::ostream& err)
 {
+    constexpr const char* kUsageLine = "ovixctl response: usage: response FILE [--channel N] [--json | --svg OUT.svg]\n";
     std::string path;
+    std::string svgPath;
     int channel = 0;  // 0: all six
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--channel" && i + 1 < args.size()) {
@@ -151,10 +196,12 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
                 err << "ovixctl response: --channel takes 1..6\n";
                 return kExitUsage;
             }
+        } else if (args[i] == "--svg" && i + 1 < args.size() && svgPath.empty()) {
+            svgPath = args[++i];
         } else if (path.empty() && args[i].rfind("--", 0) != 0) {
             path = args[i];
         } else {
-            err << "ovixctl response: usage: response FILE [--channel N] [--json]\n";
+            err << kUsageLine;
             return kExitUsage;
         }
     }
@@ -162,23 +209,32 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
         err << "ovixctl response: needs a FILE\n";
         return kExitUsage;
     }
+    if (!svgPath.empty() && opts.json) {
+        err << kUsageLine;
+        return kExitUsage;
+    }
 
-    auto model = std::make_unique<ParameterModel>();
-    ResetImage(model->image);
-    if (!ReadProgramOfFile(path, model->image.current, err))
+    FileProgram file;
+    if (!LoadFileProgram(path, file, err))
         return kExitFailure;
-    // as the console loads a file: no stored-program marker, records rebuilt from it
-    std::fill(std::begin(model->image.current.outputs[0].name), std::end(model->image.current.outputs[0].name), 0);
-    auto records = std::make_unique<CKTV_Data>(*model);
-    records->LoadProgramIntoRecords(-1);
 
     std::vector<int> channels;
     for (int c = 1; c <= kOutputChannels; ++c)
         if (channel == 0 || channel == c)
             channels.push_back(c);
+
+    if (!svgPath.empty()) {
+        const std::vector<PlotCurve> all = ChannelCurves(*file.records);
+        std::vector<PlotCurve> curves;
+        for (int c : channels)
+            curves.push_back(all[std::size_t(c - 1)]);
+        return WriteTextFile("response", svgPath, ResponseSvgDocument(curves), out, err) ? kExitOk
+                                                                                           : kExitFailure;
+    }
+
     std::vector<Response> sums;
     for (int c : channels)
-        sums.push_back(records->Out(c - 1).Eq().Sum());
+        sums.push_back(file.records->Out(c - 1).Eq().Sum());
 
     if (opts.json) {
         nlohmann::json list = nlohmann::json::array();
@@ -198,6 +254,38 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
         out << '\n';
     }
     return kExitOk;
+}
+
+int ReportCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                  std::ostream& err)
+{
+    std::string path;
+    std::string outPath = "-";
+    bool outGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size() && !outGiven) {
+            outPath = args[++i];
+            outGiven = true;
+        } else if (path.empty() && args[i].rfind("-", 0) != 0) {
+            path = args[i];
+        } else {
+            err << "ovixctl report: usage: report FILE [-o OUT.html]\n";
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        err << "ovixctl report: needs a FILE\n";
+        return kExitUsage;
+    }
+    if (opts.json) {
+        err << "ovixctl report: writes HTML only (no --json)\n";
+        return kExitUsage;
+    }
+    FileProgram file;
+    if (!LoadFileProgram(path, file, err))
+        return kExitFailure;
+    const std::string html = TuningSheetHtml(SheetFromRecords(*file.records, file.name));
+    return WriteTextFile("report", outPath, html, out, err) ? kExitOk : kExitFailure;
 }
 
 namespace {
