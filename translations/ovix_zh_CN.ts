@@ -568,6 +568,66 @@
         <source>Have been the same name!</source>
         <translation>已有相同的组名称!</translation>
     </message>
+    <message>
+        <source>Line %1: not a filter line</source>
+        <translation>第 %1 行：不是滤波器行</translation>
+    </message>
+    <message>
+        <source>Line %1: the filter type %2 cannot be imported</source>
+        <translation>第 %1 行：无法导入滤波器类型 %2</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 has a decimal comma; write a decimal point</source>
+        <translation>第 %1 行：%2 用了逗号作小数点，请改用句点</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 is missing</source>
+        <translation>第 %1 行：缺少 %2</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 %3 is not a usable value</source>
+        <translation>第 %1 行：%2 的值 %3 无法使用</translation>
+    </message>
+    <message>
+        <source>The text has %1 equaliser filters; a channel has 31 bands. Nothing was imported.</source>
+        <translation>文本中有 %1 个均衡滤波器，而一个通道只有 31 段。未导入任何内容。</translation>
+    </message>
+    <message>
+        <source>The text holds no filters</source>
+        <translation>文本中没有滤波器</translation>
+    </message>
+    <message>
+        <source>The channel is in GEQ mode; switch it to PEQ mode to import filters</source>
+        <translation>该通道处于图示均衡模式，请先切换到参量均衡模式再导入滤波器</translation>
+    </message>
+    <message>
+        <source>The channel is in GEQ mode. Switch it to PEQ mode and import the filters?</source>
+        <translation>该通道处于图示均衡模式。是否切换到参量均衡模式并导入滤波器?</translation>
+    </message>
+    <message>
+        <source>Line %1: frequency %2 Hz limited to %3 Hz</source>
+        <translation>第 %1 行：频率 %2 Hz 已限制为 %3 Hz</translation>
+    </message>
+    <message>
+        <source>Line %1: gain %2 dB limited to %3 dB</source>
+        <translation>第 %1 行：增益 %2 dB 已限制为 %3 dB</translation>
+    </message>
+    <message>
+        <source>Line %1: Q %2 is beyond the device&apos;s range; bandwidth %3 used</source>
+        <translation>第 %1 行：Q 值 %2 超出设备范围，已使用带宽 %3</translation>
+    </message>
+    <message>
+        <source>Line %1: preamp %2 dB limited to %3 dB</source>
+        <translation>第 %1 行：前级增益 %2 dB 已限制为 %3 dB</translation>
+    </message>
+    <message>
+        <source>The filter file %1 cannot be read</source>
+        <translation>无法读取滤波器文件 %1</translation>
+    </message>
+    <message>
+        <source>The filter file %1 cannot be written</source>
+        <translation>无法写入滤波器文件 %1</translation>
+    </message>
 </context>
 <context>
     <name>ovix::NumFormat</name>
