@@ -14,8 +14,6 @@ CEffect_Data::CEffect_Data(ParameterModel* model)
     m_eq.Add().Init(kHighPass, 20, kEffectCrossoverIndex, false);
     m_eq.Add().Init(kLowPass, 20000, kEffectCrossoverIndex, false);
     m_eq.Attach(model);
-    for (int i = 0; i < m_eq.Count(); ++i)
-        m_eq[i].Recompute();
 }
 
 void CEffect_Data::LoadFrom(const EffectBlock& in)

@@ -35,7 +35,7 @@ void CFilter::SetFrequency(int hz, bool fromEditor)
             m_devFreq = m_freq;
         Mark();
     }
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetGainCode(int code)
@@ -51,7 +51,7 @@ void CFilter::SetGainCode(int code)
         m_groupBypass = 0;
     }
     Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetBandwidthIndex(int index)
@@ -59,7 +59,7 @@ void CFilter::SetBandwidthIndex(int index)
     auto lock = Guard();
     m_bandwidth = BandwidthOctaves(std::clamp(index, 0, kMaxBandwidthIndex));
     Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetKind(int kind)
@@ -69,7 +69,7 @@ void CFilter::SetKind(int kind)
     if (kind == kLowPass)
         m_devFreq = 20000;
     Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetFamily(int family, bool mark)
@@ -78,7 +78,7 @@ void CFilter::SetFamily(int family, bool mark)
     m_family = family;
     if (mark)
         Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetSlope(int slope, bool mark)
@@ -87,7 +87,7 @@ void CFilter::SetSlope(int slope, bool mark)
     m_slope = slope;
     if (mark)
         Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetBypass(int bypass)
@@ -97,7 +97,7 @@ void CFilter::SetBypass(int bypass)
     if (m_groupBypass) {
         m_groupBypass = 0;
         if (zeroGain) {
-            Recompute();
+            Invalidate();
             return;
         }
     } else if (bypass == m_bypass || zeroGain) {
@@ -108,7 +108,7 @@ void CFilter::SetBypass(int bypass)
     if (bypass == 0)
         m_groupBypass = 0;
     Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::GroupBypass(bool on)
@@ -121,7 +121,7 @@ void CFilter::GroupBypass(bool on)
         m_groupBypass = m_savedGroupBypass;
     }
     if (!m_bypass)
-        Recompute();
+        Invalidate();
 }
 
 void CFilter::ResetBand(int hz)
@@ -132,7 +132,7 @@ void CFilter::ResetBand(int hz)
     m_bandwidth = 0.2;
     m_gainDb = 0.0;
     m_bypass = 1;
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::Step(int flag)
@@ -169,7 +169,7 @@ void CFilter::EncodeBand(EqBandWord& word) const
 void CFilter::DecodeBand(const EqBandWord& word)
 {
     // the same steps as the gain, bandwidth and kind setters (so a band loaded while synced
-    // is marked for sending), with one recompute at the end
+    // is marked for sending)
     auto lock = Guard();
     const int code = std::clamp(int(word.GainWord()) - kGainWordOffset, 0, kMaxBandGainCode);
     m_gainDb = code == kBypassGainCode ? 0.0 : BandGainDb(code);
@@ -185,7 +185,7 @@ void CFilter::DecodeBand(const EqBandWord& word)
     m_freq = word.Freq();
     m_devFreq = word.Freq();
     Mark();
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::CopyFrom(const CFilter& other)
@@ -206,18 +206,40 @@ void CFilter::CopyFrom(const CFilter& other)
     // it stays marked until its device frequency has reached the target, as after Step.
     if (m_devFreq != m_freq)
         m_dirty = 1;
-    Recompute();
+    Invalidate();
 }
 
 void CFilter::SetPlotSize(int width, int height)
 {
+    auto lock = Guard();
     m_width = width;
     m_height = height;
-    Recompute();
+    Invalidate();
 }
 
-void CFilter::Recompute()
+const Response& CFilter::ResponseDb() const
 {
+    Refresh();
+    return m_computed->response;
+}
+
+const FilterCurve& CFilter::Curve() const
+{
+    Refresh();
+    return m_computed->curve;
+}
+
+void CFilter::Refresh() const
+{
+    if (!m_stale.load(std::memory_order_acquire))
+        return;
+    // the values are written under the model's lock; reading them under it too gives one
+    // consistent set, and two readers never compute into the same arrays at once
+    auto lock = Guard();
+    if (!m_stale.load(std::memory_order_relaxed))
+        return;
+    if (!m_computed)
+        m_computed = std::make_unique<Computed>();
     FilterShape shape;
     shape.kind = m_kind;
     shape.freq = m_freq;
@@ -227,9 +249,10 @@ void CFilter::Recompute()
     shape.family = m_family;
     shape.bypassed = m_isEqBand && EffectivelyBypassed();
     shape.twoSlopeCrossover = m_twoSlopeCrossover;
-    ComputeResponse(shape, m_response);
+    ComputeResponse(shape, m_computed->response);
     if (m_width > 0 && m_height > 0)
-        FilterCurvePoints(m_response, m_width, m_height, m_curve);
+        FilterCurvePoints(m_computed->response, m_width, m_height, m_computed->curve);
+    m_stale.store(false, std::memory_order_release);
 }
 
 } // namespace ovix

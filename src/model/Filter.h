@@ -1,6 +1,10 @@
 #pragma once
 // One equaliser band or crossover filter of a channel, in engineering values, with its
-// computed response and the frequency last handed to the processor.
+// response and the frequency last handed to the processor.
+//
+// The response and the plotted curve are computed when first asked for after a change, not
+// by every setter: loading a program or a reply rewrites hundreds of filters that nobody
+// draws, and a filter edited several times between two paints is computed once.
 //
 // Frequency changes reach the processor in octave steps: the target m_freq may be far from
 // m_devFreq, the frequency the processor has; each send doubles m_devFreq until the rest of
@@ -13,6 +17,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 
 namespace ovix {
 
@@ -26,10 +31,10 @@ public:
     // worker reads; set once by the record that owns the filter.
     void Attach(ParameterModel* model) { m_model = model; }
 
-    // Construction-time settings (no marking, no response yet).
+    // Construction-time settings (no marking).
     void Init(int kind, int freq, int index, bool isEqBand, bool twoSlopeCrossover = false);
 
-    // Operations. All but the raw accessors recompute the response.
+    // Operations. All but the raw accessors leave the response to be recomputed.
     void SetFrequency(int hz, bool fromEditor);
     void SetGainCode(int code);
     void SetGainDb(double db) { SetGainCode(BandGainCode(db)); }
@@ -81,13 +86,19 @@ public:
     // frequency is still on its way to the target stays marked until it gets there.
     void CopyFrom(const CFilter& other);
 
-    const Response& ResponseDb() const { return m_response; }
-    // The filter's own curve: 243 points, 0 and 242 the baseline anchors.
-    const FilterCurve& Curve() const { return m_curve; }
+    // The response for the current values, computed here when a value changed since the
+    // last call; the reference stays valid for the filter's lifetime.
+    const Response& ResponseDb() const;
+    // The filter's own curve: 243 points, 0 and 242 the baseline anchors; all zero until a
+    // plot size is set.
+    const FilterCurve& Curve() const;
     void SetPlotSize(int width, int height);
-    void Recompute();
 
 private:
+    // The response and the curve no longer match the values.
+    void Invalidate() { m_stale.store(true, std::memory_order_release); }
+    void Refresh() const;
+
     void Mark() { m_dirty = Synced(); }
     std::unique_lock<std::recursive_mutex> Guard() const
     {
@@ -96,7 +107,6 @@ private:
     int Synced() const { return m_model ? m_model->flags.synced.load() : 0; }
 
     ParameterModel* m_model = nullptr;
-    Response m_response{};
     int m_kind = kPeaking;
     int m_freq = 1000;
     std::atomic<int> m_devFreq{20};
@@ -112,7 +122,14 @@ private:
     bool m_twoSlopeCrossover = false;
     std::atomic<int> m_dirty{0};
     int m_geqFlag = 0;
-    FilterCurve m_curve{};
+    // Computed on demand (Refresh, under the model's lock); allocated on the first demand,
+    // since most filters of a record tree are never drawn.
+    struct Computed {
+        Response response{};
+        FilterCurve curve{};
+    };
+    mutable std::unique_ptr<Computed> m_computed;
+    mutable std::atomic<bool> m_stale{true};
     int m_width = 0;
     int m_height = 0;
 };

@@ -22,8 +22,6 @@ CInputData::CInputData(int entry, ParameterModel* model) : m_model(model), m_ent
     m_eq.Add().Init(kHighPass, 20, kCrossoverIndex, false, true);
     m_eq.Add().Init(kLowPass, 20000, kCrossoverIndex, false, true);
     m_eq.Attach(model);
-    for (int i = 0; i < m_eq.Count(); ++i)
-        m_eq[i].Recompute();
 }
 
 void CInputData::LoadFrom(const InputBlock& in)

@@ -27,8 +27,6 @@ CKTV_OutData::CKTV_OutData(int channel, ParameterModel* model, CKTV_Data* owner)
     m_eq.Add().Init(kHighPass, 20, kCrossoverIndex, false);
     m_eq.Add().Init(kLowPass, channel < 4 ? 20000 : 500, kCrossoverIndex, false);
     m_eq.Attach(model);
-    for (int i = 0; i < m_eq.Count(); ++i)
-        m_eq[i].Recompute();
 }
 
 void CKTV_OutData::SetGain(int code)

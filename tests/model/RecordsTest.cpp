@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace ovix;
@@ -355,3 +357,104 @@ TEST_F(Records, CopyTakenDuringAGlideGlidesOnToTheShownFrequency)
     EXPECT_EQ(to.Band(7).DevFreq(), 1000);
     EXPECT_EQ(to.Band(7).Dirty(), 0);
 }
+
+// A filter's response and curve are computed when asked for; whatever changes the filter
+// after they were last read shows in the next read, exactly as a fresh computation of the
+// filter's values gives it.
+namespace {
+
+struct FilterChange {
+    std::string name;
+    bool crossover;  // channel 2's high-pass filter at 200 Hz, else its band 11 at +10 dB
+    std::function<void(CFilter&, CKTV_Data&)> change;
+    bool curveOnly = false;  // changes the drawing, not the response
+};
+
+void PrintTo(const FilterChange& c, std::ostream* os) { *os << c.name; }
+
+class FilterReads : public ::testing::TestWithParam<FilterChange> {};
+
+Response FreshResponse(const CFilter& f)
+{
+    FilterShape shape;
+    shape.kind = f.Kind();
+    shape.freq = f.Freq();
+    shape.gainDb = f.GainDb();
+    shape.bandwidth = f.Bandwidth();
+    shape.slope = f.Slope();
+    shape.family = f.Family();
+    shape.bypassed = f.IsEqBand() && f.EffectivelyBypassed();
+    Response r{};
+    ComputeResponse(shape, r);
+    return r;
+}
+
+} // namespace
+
+TEST_P(FilterReads, FollowEveryChangeSinceTheLastRead)
+{
+    const FilterChange& c = GetParam();
+    auto model = std::make_unique<ParameterModel>();
+    ResetImage(model->image);
+    auto records = std::make_unique<CKTV_Data>(*model);
+    records->Layout(600, 200);
+    CFilter& f = c.crossover ? records->Out(1).HighPass() : records->Out(1).Band(10);
+    if (c.crossover) {
+        f.SetFrequency(200, false);
+        f.SetSlope(3, false);
+    } else {
+        f.SetGainCode(300);
+    }
+    const Response before = f.ResponseDb();
+    const FilterCurve curveBefore = f.Curve();
+    ASSERT_EQ(before, FreshResponse(f));
+
+    c.change(f, *records);
+    const Response expected = FreshResponse(f);
+    if (c.curveOnly)
+        ASSERT_EQ(expected, before);
+    else
+        ASSERT_NE(expected, before) << "the change does change the response";
+    EXPECT_EQ(f.ResponseDb(), expected);
+    FilterCurve curve{};
+    FilterCurvePoints(expected, c.curveOnly ? 300 : 600, c.curveOnly ? 100 : 200, curve);
+    ASSERT_NE(curve, curveBefore);
+    EXPECT_EQ(f.Curve(), curve);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FilterReads,
+    ::testing::Values(
+        FilterChange{"LoadedFrequency", false, [](CFilter& f, CKTV_Data&) { f.SetFrequency(2000, false); }},
+        FilterChange{"EditedFrequency", false, [](CFilter& f, CKTV_Data&) { f.SetFrequency(2000, true); }},
+        FilterChange{"Gain", false, [](CFilter& f, CKTV_Data&) { f.SetGainCode(150); }},
+        FilterChange{"Bandwidth", false, [](CFilter& f, CKTV_Data&) { f.SetBandwidthIndex(10); }},
+        FilterChange{"Kind", false, [](CFilter& f, CKTV_Data&) { f.SetKind(kLowShelf); }},
+        FilterChange{"Bypass", false, [](CFilter& f, CKTV_Data&) { f.SetBypass(1); }},
+        FilterChange{"GroupBypass", false, [](CFilter& f, CKTV_Data&) { f.GroupBypass(true); }},
+        FilterChange{"Reset", false, [](CFilter& f, CKTV_Data&) { f.ResetBand(1000); }},
+        FilterChange{"DecodedBand", false,
+                     [](CFilter& f, CKTV_Data&) {
+                         EqBandWord w{};
+                         w.SetFreq(4000);
+                         w.SetGainWord(520);
+                         w.SetBandwidthIndex(60);
+                         w.SetKind(kPeaking);
+                         f.DecodeBand(w);
+                     }},
+        FilterChange{"CopiedBand", false,
+                     [](CFilter& f, CKTV_Data& r) {
+                         r.Out(3).Band(20).SetGainCode(100);
+                         f.CopyFrom(r.Out(3).Band(20));
+                     }},
+        FilterChange{"Family", true, [](CFilter& f, CKTV_Data&) { f.SetFamily(kLinkwitzRiley, false); }},
+        FilterChange{"Slope", true, [](CFilter& f, CKTV_Data&) { f.SetSlope(1, false); }},
+        FilterChange{"CrossoverWord", true,
+                     [](CFilter&, CKTV_Data& r) {
+                         CrossoverWord x{};
+                         r.Out(1).Eq().EncodeCrossover(x);
+                         x.SetHighPassFreq(300);
+                         r.Out(1).Eq().DecodeCrossover(x);
+                     }},
+        FilterChange{"PlotSize", false, [](CFilter& f, CKTV_Data&) { f.SetPlotSize(300, 100); }, true}),
+    [](const ::testing::TestParamInfo<FilterChange>& info) { return info.param.name; });
