@@ -99,10 +99,9 @@ void CLinkWorker::NormalExchange()
     if (outcome == ReadOutcome::Lost)
         m_lost = true;
     if (outcome == ReadOutcome::Answered && m_command.TakeResendLimitReached()) {
-        // refused once too often: as lost as a frame without an answer
+        // refused once too often: as lost as a frame without an answer (traced, reported)
         m_lost = true;
-        if (m_flags.linkRunning)
-            m_sink.Post(WM_LINK_LOST, 0, 0);
+        m_transport.LinkLost(m_sink, "frame still refused after 3 resends");
     }
     ++m_exchanges;
 }

@@ -16,7 +16,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 #include <cstring>
@@ -511,3 +515,105 @@ TEST_F(SimLink, DisconnectingNeverWaitsOnTheWindowThread)
     PumpFor(500ms);
     EXPECT_EQ(ui->look, ConnectLook::Disconnected) << "the second click did not reconnect";
 }
+
+// Whatever the processor does wrong in the middle of a batch ends the connection cleanly:
+// the link's message, the console disconnected, nothing left in the send queue, the reason
+// in the protocol trace, and a reconnect reads the processor's whole state again.
+namespace {
+
+struct FaultCase {
+    std::string name;
+    std::function<void(sim::CSimProcessor&)> start, stop;
+    std::vector<std::string> traced;  // what the trace shows besides the reports
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+class LinkFaults : public SimLink, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    void SetUp() override
+    {
+        SimLink::SetUp();
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        tracePath = std::filesystem::temp_directory_path() / ("ovix-faults-" + name + "-" + std::to_string(::getpid()));
+        std::filesystem::remove(tracePath);
+        trace = CProtocolTrace::Open(tracePath.string());
+        ASSERT_TRUE(trace);
+        // the same link, over a backend that traces
+        link.reset();
+        link = std::make_unique<CConsoleLink>(*model, flags, lock, WithTrace(bus, trace), records, queue, *ui);
+        link->SetDisconnectPause(0ms);
+        link->Command().SetRecordPort(data.get());
+    }
+    void TearDown() override
+    {
+        SimLink::TearDown();
+        trace.reset();
+        std::filesystem::remove(tracePath);
+    }
+    // The trace's lines that are not reports, without their times and reasons' details.
+    std::vector<std::string> Events() const
+    {
+        std::ifstream in(tracePath);
+        std::vector<std::string> events;
+        for (std::string l; std::getline(in, l);) {
+            const std::string body = l.substr(l.find(' ') + 1);
+            if (body.rfind("W ", 0) != 0 && body.rfind("R ", 0) != 0)
+                events.push_back(body.substr(0, body.find(" (")));
+        }
+        return events;
+    }
+
+    std::filesystem::path tracePath;
+    std::shared_ptr<CProtocolTrace> trace;
+};
+
+} // namespace
+
+TEST_P(LinkFaults, EndTheConnectionCleanlyAndAReconnectReadsTheFullState)
+{
+    const FaultCase& c = GetParam();
+    auto& proc = AddSim();
+    ASSERT_TRUE(ConnectAndSync());
+    {
+        std::lock_guard batch(lock);  // the whole batch is queued before the worker looks
+        c.start(proc);
+        ASSERT_TRUE(link->Command().ReadLive());
+        ASSERT_GT(link->Command().Count(), 1);
+    }
+    ASSERT_TRUE(PumpUntil([this] { return !link->IsConnected(); }, 15s)) << "still connected";
+    EXPECT_EQ(ui->messages, std::vector<std::string>{"Connection failure!"});
+    EXPECT_EQ(ui->ids.back(), kMsgConnectionFailure);
+    EXPECT_EQ(ui->look, ConnectLook::Disconnected);
+    EXPECT_EQ(model->flags.synced, 0);
+    EXPECT_EQ(link->Command().Count(), 0) << "frames of the cut batch stay behind";
+    EXPECT_EQ(Events(), c.traced) << "why the link was lost";
+
+    c.stop(proc);
+    ui->messages.clear();
+    proc.Edit([](DeviceImage& m) {
+        m.current.outputs[3].SetGain(27);
+        m.current.outputs[0].bands[9].SetGainWord(640);
+    });
+    ASSERT_TRUE(ConnectAndSync());
+    const DeviceImage mem = proc.Memory();
+    EXPECT_EQ(0, std::memcmp(model->image.current.outputs, mem.current.outputs, sizeof mem.current.outputs));
+    EXPECT_EQ(0, std::memcmp(&model->image.current.Music(), &mem.current.Music(), sizeof(InputBlock)));
+    EXPECT_EQ(data->Out(3).Gain(), 27) << "the records are rebuilt from what was read";
+    EXPECT_EQ(data->Out(0).Band(9).GainCode(), 240);
+    EXPECT_TRUE(ui->messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LinkFaults,
+    ::testing::Values(
+        FaultCase{"Silence", [](sim::CSimProcessor& p) { p.SetSilent(true); },
+                  [](sim::CSimProcessor& p) { p.SetSilent(false); },
+                  {"LOST no report within the report limit"}},
+        FaultCase{"BadChecksum", [](sim::CSimProcessor& p) { p.CorruptNextChecksum(); }, [](sim::CSimProcessor&) {},
+                  {"DROP bad checksum", "LOST no report within the report limit"}},
+        FaultCase{"EndlessResend", [](sim::CSimProcessor& p) { p.ResendNext(1000000); },
+                  [](sim::CSimProcessor& p) { p.ResendNext(0); },
+                  {"LOST frame still refused after 3 resends"}}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
