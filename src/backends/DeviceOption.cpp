@@ -53,7 +53,8 @@ bool TakeValue(std::vector<std::string>& args, std::size_t i, const std::string&
 std::string TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options)
 {
     std::size_t i = 0;
-    while (i < args.size()) {
+    // "--" ends the options: what follows is left as it is, even words like --device
+    while (i < args.size() && args[i] != "--") {
         std::string value;
         bool missing = false;
         if (TakeValue(args, i, "--device", value, missing)) {

@@ -18,7 +18,7 @@ struct LinkOptions {
 };
 
 // Takes --device VALUE / --device=VALUE and --trace FILE / --trace=FILE out of args,
-// leaving the rest in order. Returns the error to show for a missing or unknown value,
+// leaving the rest in order; a "--" word ends the options (it and the words after it stay). Returns the error to show for a missing or unknown value,
 // or an empty string.
 std::string TakeLinkOptions(std::vector<std::string>& args, LinkOptions& options);
 

@@ -2,6 +2,7 @@
 
 #include "backends/DeviceOption.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace ovix::cli {
@@ -42,6 +43,8 @@ constexpr const char* kUsage =
     "  --trace FILE            append every report written and read, every dropped reply\n"
     "                          and every failed write to FILE\n"
     "  --json                  JSON output where a command offers it\n"
+    "  --                      end of the options: the words after it are files or values,\n"
+    "                          even when they start with '-' (preset show -- -a.qxas)\n"
     "  --help                  this text\n";
 
 } // namespace
@@ -60,7 +63,17 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return kExitUsage;
     }
     std::vector<std::string> rest;
+    bool endOfOptions = false;
     for (const std::string& a : words) {
+        if (endOfOptions) {
+            rest.push_back(a);
+            ++opts.operands;
+            continue;
+        }
+        if (a == "--") {
+            endOfOptions = true;
+            continue;
+        }
         if (a == "--help" || a == "-h") {
             out << kUsage;
             return kExitOk;
@@ -72,7 +85,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     // Options are told from commands and files by their leading dash; the ones a command
     // takes for itself carry a value: --channel N, --svg OUT, -o OUT.
-    for (std::size_t i = 0; i < rest.size(); ++i) {
+    for (std::size_t i = 0; i < rest.size() - opts.operands; ++i) {
         if (rest[i] == "--channel" || rest[i] == "--svg" || rest[i] == "-o" || rest[i] == "--output") {
             ++i;
             continue;
@@ -88,6 +101,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     const std::string command = rest.front();
     rest.erase(rest.begin());
+    opts.operands = std::min(opts.operands, rest.size());
     if (command == "frames")
         return FramesCommand(rest, opts, out, err);
     if (command == "devices")

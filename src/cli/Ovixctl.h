@@ -3,6 +3,7 @@
 
 #include "backends/DeviceOption.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -14,10 +15,13 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// Options every command understands, wherever they stand on the line.
+// Options every command understands, wherever they stand on the line before "--".
 struct CommonOptions {
     LinkOptions link;  // --device, --trace
     bool json = false;
+    // How many of the command's last words came after "--": operands (files), never options,
+    // whatever they start with.
+    std::size_t operands = 0;
 };
 
 // Runs one command line (without the program name); output to out, errors to err.

@@ -189,7 +189,8 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
     std::string svgPath;
     int channel = 0;  // 0: all six
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--channel" && i + 1 < args.size()) {
+        const bool operand = i >= args.size() - opts.operands;  // after "--": a file
+        if (!operand && args[i] == "--channel" && i + 1 < args.size()) {
             const std::string& v = args[++i];
             auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), channel);
             if (ec != std::errc() || p != v.data() + v.size() || channel < 1 || channel > kOutputChannels) {
@@ -198,7 +199,7 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
             }
         } else if (args[i] == "--svg" && i + 1 < args.size() && svgPath.empty()) {
             svgPath = args[++i];
-        } else if (path.empty() && args[i].rfind("--", 0) != 0) {
+        } else if (path.empty() && (operand || args[i].rfind("--", 0) != 0)) {
             path = args[i];
         } else {
             err << kUsageLine;

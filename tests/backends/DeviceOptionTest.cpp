@@ -45,6 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{{"--trace", "t.log", "preset", "show", "--device", "sim", "F"}, "sim", "t.log",
                    {"preset", "show", "F"}, ""},
         OptionCase{{"--trace=out/t.log"}, "usb", "out/t.log", {}, ""},
+        // after "--" every word is left alone, options or not
+        OptionCase{{"--device", "sim", "preset", "show", "--", "--trace", "--device=usb"}, "sim", "",
+                   {"preset", "show", "--", "--trace", "--device=usb"}, ""},
+        OptionCase{{"--", "--device"}, "usb", "", {"--", "--device"}, ""},
         OptionCase{{"dump", "--device"}, "", "", {}, "--device needs a value"},
         OptionCase{{"--device", "bluetooth"}, "", "", {}, "unknown device 'bluetooth'"},
         OptionCase{{"--device", "unix:"}, "", "", {}, "unknown device 'unix:'"},

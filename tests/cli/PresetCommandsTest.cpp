@@ -288,3 +288,36 @@ TEST_F(PresetCli, FailedSaveAfterReadingSaysWhy)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1)
         << "no temporary file is left behind";
 }
+
+// "--" ends the options: a file whose name starts with a dash comes after it and is taken as
+// a file by every command that takes one, while before it the same word is an unknown option.
+TEST_F(PresetCli, FileNamesStartingWithADashFollowTheEndOfOptions)
+{
+    ASSERT_EQ(RunCli({"preset", "pull", Path("-odd.qxas"), "--device", "sim"}).code, 0);
+    fs::copy_file(Path("-odd.qxas"), Path("--odd.qxas"));
+    const Out expected = RunCli({"preset", "show", Path("-odd.qxas")});
+    ASSERT_EQ(expected.code, 0) << expected.err;
+
+    // relative names, so that the first character is the dash
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const Out asOption = RunCli({"preset", "show", "-odd.qxas"});
+    const Out shown = RunCli({"preset", "show", "--", "-odd.qxas"});
+    const Out json = RunCli({"--json", "preset", "show", "--", "--odd.qxas"});
+    const Out response = RunCli({"response", "--channel", "2", "--", "--odd.qxas"});
+    const Out pushed = RunCli({"--device", "sim", "preset", "push", "--", "-odd.qxas"});
+    const Out twoFiles = RunCli({"preset", "show", "--", "-odd.qxas", "--json"});
+    fs::current_path(before);
+
+    EXPECT_EQ(asOption.code, 2);
+    EXPECT_EQ(asOption.err.substr(0, asOption.err.find('\n') + 1), "ovixctl: unknown option '-odd.qxas'\n");
+    EXPECT_EQ(shown.code, 0) << shown.err;
+    EXPECT_EQ(shown.out, expected.out);
+    EXPECT_EQ(json.code, 0) << json.err;
+    EXPECT_EQ(nlohmann::json::parse(json.out)["outputs"].size(), 6u) << "options before \"--\" still count";
+    EXPECT_EQ(response.code, 0) << response.err;
+    EXPECT_EQ(std::count(response.out.begin(), response.out.end(), '\n'), 241) << "channel 2 only";
+    EXPECT_EQ(pushed.code, 0) << pushed.err;
+    EXPECT_EQ(twoFiles.code, 2) << "after \"--\", --json is a second file name";
+    EXPECT_EQ(twoFiles.err, "ovixctl preset show: needs one FILE\n");
+}
