@@ -73,6 +73,18 @@
         <source>All Bypass</source>
         <translation>直通</translation>
     </message>
+    <message>
+        <source>Import filters...</source>
+        <translation>导入滤波器...</translation>
+    </message>
+    <message>
+        <source>Export filters...</source>
+        <translation>导出滤波器...</translation>
+    </message>
+    <message>
+        <source>Save graph as image...</source>
+        <translation>将曲线图保存为图片...</translation>
+    </message>
 </context>
 <context>
     <name>ovix::CMsgBox</name>
@@ -433,6 +445,65 @@
         <source>Whether the reset all EQ?</source>
         <translation>是否重置所有均衡?</translation>
     </message>
+    <message>
+        <source>Filter text (*.txt)</source>
+        <translation>滤波器文本 (*.txt)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Nothing was imported:</source>
+        <translation>未导入任何内容：</translation>
+    </message>
+    <message>
+        <source>The filters were imported. Values the processor cannot hold were limited:</source>
+        <translation>滤波器已导入。超出处理器范围的数值已被限制：</translation>
+    </message>
+    <message>
+        <source>PNG image (*.png)</source>
+        <translation>PNG 图片 (*.png)</translation>
+    </message>
+    <message>
+        <source>The image %1 cannot be written</source>
+        <translation>无法写入图片 %1</translation>
+    </message>
+</context>
+<context>
+    <name>ovix::CUpgradeDlg</name>
+    <message>
+        <source>Device Firmware Update</source>
+        <translation>设备固件更新</translation>
+    </message>
+    <message>
+        <source>Update File</source>
+        <translation>Bin文件</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Firmware file</source>
+        <translation>固件文件</translation>
+    </message>
+    <message>
+        <source>Firmware update progress</source>
+        <translation>固件更新进度</translation>
+    </message>
+    <message>
+        <source>Firmware update status</source>
+        <translation>固件更新状态</translation>
+    </message>
 </context>
 <context>
     <name>ovix::CVersionDlg</name>
@@ -627,6 +698,16 @@
     <message>
         <source>The filter file %1 cannot be written</source>
         <translation>无法写入滤波器文件 %1</translation>
+    </message>
+    <message>
+        <source>Firmware update started</source>
+        <comment>firmware status: start step answered</comment>
+        <translation>固件开始更新</translation>
+    </message>
+    <message>
+        <source>Data transfer</source>
+        <comment>firmware status: erase step answered</comment>
+        <translation>数据传输</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,7 @@
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/OutputDlg.h"
 #include "dialogs/ProgramDlg.h"
+#include "dialogs/UpgradeDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
 #include "tables/TextField.h"
@@ -628,9 +629,82 @@ void CQamrelView::OnAbout()
 {
     CVersionDlg dlg(this, m_model.image, m_options.systemChinese, [this] { ApplyLanguage(); });
     m_flags.firmwareMode = 0;
-    // The firmware update itself is not available yet: "Firmware Update" closes the
-    // dialog like "Quit".
-    dlg.exec();
+    const bool update = m_aboutDlgHook ? (m_aboutDlgHook(dlg), dlg.result() == QDialog::Accepted)
+                                       : dlg.exec() == QDialog::Accepted;
+    // "Firmware Update" closes the About dialog and opens the update dialog
+    if (update)
+        OnFirmwareUpdate();
+}
+
+namespace {
+
+// The update dialog's way to the link and the settings.
+class FirmwareHost final : public IFirmwareHost {
+public:
+    FirmwareHost(CQamrelView& view, CConsoleLink& link, AppSettings& settings, std::function<void()> save)
+        : m_view(view), m_link(link), m_settings(settings), m_save(std::move(save))
+    {
+    }
+    bool StartFirmwareUpdate(const QString& path) override
+    {
+        m_settings.firmwareFile = path;
+        return m_link.StartFirmwareUpdate(LocalPath(path));
+    }
+    bool AbandonFirmwareUpdate() override { return m_link.AbandonFirmwareUpdate(); }
+    bool FirmwareRunning() const override { return m_link.FirmwareRunning(); }
+    QString BrowseFirmware(QWidget* parent) override
+    {
+        const QString path = ChooseFile(parent, m_view, false, m_settings.firmwarePattern, QStringLiteral("*.bin"));
+        if (path.isEmpty())
+            return {};
+        // the next browse starts in the folder of this file
+        m_settings.firmwareFile = QDir::toNativeSeparators(path);
+        m_settings.firmwarePattern =
+            QDir::toNativeSeparators(QFileInfo(path).absolutePath() + QStringLiteral("/*.bin"));
+        m_save();
+        return m_settings.firmwareFile;
+    }
+
+private:
+    CQamrelView& m_view;
+    CConsoleLink& m_link;
+    AppSettings& m_settings;
+    std::function<void()> m_save;
+};
+
+} // namespace
+
+void CQamrelView::OnFirmwareUpdate()
+{
+    FirmwareHost host(*this, *m_link, m_settings, [this] { m_store.SaveSettings(m_settings); });
+    CUpgradeDlg dlg(this, host, m_settings.firmwareFile);
+    m_upgradeDlg = &dlg;
+    if (m_upgradeDlgHook)
+        m_upgradeDlgHook(dlg);
+    else
+        dlg.exec();
+    m_upgradeDlg = nullptr;
+    // leaving the dialog ends whatever update still runs
+    m_link->AbandonFirmwareUpdate();
+    m_flags.firmwareMode = 0;
+}
+
+void CQamrelView::FirmwareStatus(MessageId status)
+{
+    if (m_upgradeDlg)
+        m_upgradeDlg->SetStatus(status);
+}
+
+void CQamrelView::FirmwareProgress(int position, int maximum)
+{
+    if (m_upgradeDlg)
+        m_upgradeDlg->SetProgress(position, maximum);
+}
+
+void CQamrelView::FirmwareEnded(bool success)
+{
+    if (m_upgradeDlg)
+        m_upgradeDlg->UpdateEnded(success);
 }
 
 void CQamrelView::ShowMessage(const UiMessage& message, MessageStyle style)

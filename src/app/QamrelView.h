@@ -36,6 +36,8 @@ class CFocusRing;
 class COutputDlg;
 class IOutputEditHost;
 class CProgramDlg;
+class CUpgradeDlg;
+class CVersionDlg;
 class ComBoxBtn;
 class EnTabCtrl;
 class NumEdit;
@@ -82,6 +84,11 @@ public:
     std::function<QString(bool save, const QString& folder, const QString& filter)> m_fileDialogHook;
     std::function<void(CProgramDlg&)> m_programDlgHook;
     void OnAbout();
+    // The firmware update dialog (from the About dialog's "Firmware Update"). Tests drive it
+    // through the hook instead of running it modally.
+    void OnFirmwareUpdate();
+    std::function<void(CUpgradeDlg&)> m_upgradeDlgHook;
+    std::function<void(CVersionDlg&)> m_aboutDlgHook;
 
     // ---- what the console shows ----
     // Every control from the records: master volume and selector, every strip, links
@@ -171,6 +178,9 @@ public:
     void LiveLoaded(int program) override;
     void ModelVariant(int variant) override;
     void ProgramsLoaded() override;
+    void FirmwareStatus(MessageId status) override;
+    void FirmwareProgress(int position, int maximum) override;
+    void FirmwareEnded(bool success) override;
 
 signals:
     void minimiseRequested();
@@ -252,6 +262,7 @@ private:
     XPButton* m_minimise = nullptr;
     XPButton* m_close = nullptr;
     CDisplayDlg* m_display = nullptr;
+    CUpgradeDlg* m_upgradeDlg = nullptr;  // the open firmware update dialog
     CProgramDlg* m_programDlg = nullptr;  // the open preset manager, owner of the loading window
     bool m_connectHover = false;
     bool m_linkStopped = false;

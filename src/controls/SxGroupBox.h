@@ -14,6 +14,7 @@ public:
     explicit SxGroupBox(QWidget* parent = nullptr);
 
     void SetCaption(const QString& text);
+    QString Caption() const { return m_caption; }
     void SetColours(const QColor& fill, const QColor& edge, const QColor& text);
     void SetFontHeight(int pixels, bool bold = true);
     QColor Fill() const { return m_fill; }

@@ -13,6 +13,7 @@
 #include "controls/UiLanguage.h"
 #include "controls/XPButton.h"
 #include "dialogs/DisplayDlg.h"
+#include "dialogs/UpgradeDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
 #include "simulator/SimBus.h"
@@ -23,6 +24,7 @@
 #include <QAccessibleValueInterface>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
@@ -788,4 +790,145 @@ TEST_F(Console, SettingAFaderThroughAccessibilitySendsItsLevelGroup)
         return std::find(w.begin(), w.end(), std::array<int, 3>{REC_OUTPUT, 0, OutputBlock::kLevelItem}) != w.end();
     })) << "CH1's level group reaches the processor";
     EXPECT_EQ(model->image.current.outputs[0].gain[0], 40);
+}
+
+// ---- the firmware update ----
+
+namespace {
+
+// An MCU-only firmware file of `dataBytes` bytes after the header.
+QString WriteMcuFirmware(const QString& path, int dataBytes)
+{
+    QByteArray bytes("WMCU");
+    for (int i = 0; i < 4 + dataBytes; ++i)
+        bytes.append(char(i * 7 + 3));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+FirmwareTimings FastFirmwareTimings()
+{
+    using namespace std::chrono_literals;
+    FirmwareTimings t;
+    t.bootRequest = 30ms;
+    t.bootPause = 10ms;
+    t.restartPause = 200ms;
+    t.stepWait = 2000ms;
+    return t;
+}
+
+} // namespace
+
+TEST_F(Console, FirmwareUpdateFromTheAboutDialogEndsWithSuccessAndDisconnected)
+{
+    sim::CSimProcessor* sim = nullptr;
+    CQamrelView& view = StartSynced(sim);
+    view.Link().SetFirmwareTimings(FastFirmwareTimings());
+    const QString file = WriteMcuFirmware(startDir.path() + "/DataFile/new.bin", 48 * 40 + 5);
+    ASSERT_FALSE(file.isEmpty());
+
+    view.m_aboutDlgHook = [](CVersionDlg& about) { about.accept(); };  // "Firmware Update"
+    bool ran = false;
+    view.m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+        ran = true;
+        EXPECT_EQ(dlg.size(), QSize(385, 220));
+        EXPECT_EQ(dlg.windowTitle(), "Device Firmware Update");
+        EXPECT_EQ(dlg.GroupCaption(), "Update File");
+        EXPECT_EQ(dlg.BrowseButtonText(), "Browse");
+        EXPECT_EQ(dlg.UpdateButtonText(), "Update");
+        EXPECT_EQ(dlg.QuitButtonText(), "Quit");
+        EXPECT_EQ(dlg.StatusText(), "");
+        dlg.SetPathText(file);
+        dlg.OnUpdate();
+        dlg.OnUpdate();  // a second Update while it runs does nothing
+        EXPECT_TRUE(WaitFor([&] { return messages.contains("Update successfully!"); }, 30000));
+        EXPECT_EQ(dlg.ProgressValue(), dlg.ProgressMaximum());
+        EXPECT_EQ(dlg.ProgressMaximum(), 1 + 1 + 41 + 1);
+        EXPECT_EQ(dlg.StatusText(), "Update successfully!");
+        dlg.OnQuit();
+    };
+    view.OnAbout();
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(view.Link().IsConnected());
+    EXPECT_EQ(view.ConnectText(), "Not connect");
+    EXPECT_EQ(sim->Loader().finishes, 1);
+    EXPECT_EQ(sim->Loader().starts, 1);
+    EXPECT_FALSE(messages.contains("The firmware update failed")) << "quitting after the end fails nothing";
+    EXPECT_EQ(flags.firmwareMode, 0);
+}
+
+TEST_F(Console, QuittingAnUpdateFailsItAndTheConsoleConnectsAgain)
+{
+    SetUiLanguage(UiLanguage::Chinese);
+    sim::SimOptions o;
+    o.reportDelay = std::chrono::microseconds(1500);  // slow enough to quit half-way
+    sim::CSimProcessor& sim = bus->Add(o);
+    CQamrelView& view = Start(true);
+    ASSERT_TRUE(WaitFor([&] { return Synced(view); }));
+    view.Link().SetFirmwareTimings(FastFirmwareTimings());
+    const QString file = WriteMcuFirmware(startDir.path() + "/DataFile/big.bin", 48 * 400);
+
+    QString statusHalfway;
+    view.m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+        EXPECT_EQ(dlg.windowTitle(), "设备固件更新");
+        EXPECT_EQ(dlg.GroupCaption(), "Bin文件");
+        EXPECT_EQ(dlg.UpdateButtonText(), "更新");
+        dlg.SetPathText(file);
+        dlg.OnUpdate();
+        EXPECT_TRUE(WaitFor([&] { return dlg.ProgressValue() > dlg.ProgressMaximum() / 2; }, 30000));
+        statusHalfway = dlg.StatusText();
+        dlg.close();  // the close box quits like "Quit"
+    };
+    view.OnFirmwareUpdate();
+    EXPECT_EQ(statusHalfway, "数据传输");
+    EXPECT_TRUE(messages.contains("更新固件失败！"));
+    EXPECT_FALSE(view.Link().FirmwareRunning());
+    EXPECT_FALSE(view.Link().IsConnected());
+    EXPECT_EQ(sim.Loader().finishes, 0);
+
+    view.OnConnect();
+    EXPECT_TRUE(WaitFor([&] { return Synced(view); })) << "the console connects again";
+}
+
+TEST_F(Console, BrowseRemembersTheFileAndItsFolderAndBadFilesSendNothing)
+{
+    sim::CSimProcessor* sim = nullptr;
+    CQamrelView& view = StartSynced(sim);
+    const QString folder = startDir.path() + "/firmware";
+    QDir().mkpath(folder);
+    const QString bad = folder + "/bad.bin";
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a firmware file");
+    }
+    QString shownFolder;
+    view.m_fileDialogHook = [&](bool save, const QString& dir, const QString& filter) {
+        EXPECT_FALSE(save);
+        EXPECT_EQ(filter, "*.bin");
+        shownFolder = dir;
+        return bad;
+    };
+    view.m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+        dlg.OnBrowse();
+        EXPECT_EQ(QDir::fromNativeSeparators(dlg.PathText()), bad);
+        dlg.OnUpdate();
+        EXPECT_EQ(QDir::fromNativeSeparators(dlg.PathText()), bad) << "the path stays for another try";
+        dlg.OnQuit();
+    };
+    view.OnFirmwareUpdate();
+    EXPECT_EQ(QDir::fromNativeSeparators(shownFolder), startDir.path() + "/DataFile");
+    EXPECT_TRUE(messages.contains(QString::fromUtf8("更新文件错误！")));
+    EXPECT_FALSE(messages.contains("The firmware update failed")) << "nothing ran, nothing failed";
+    EXPECT_TRUE(view.Link().IsConnected()) << "a refused file leaves the connection alone";
+    EXPECT_EQ(sim->Loader().bootRequests, 0);
+    EXPECT_EQ(QDir::fromNativeSeparators(MainKey().value("Name").toString()), bad);
+    EXPECT_EQ(QDir::fromNativeSeparators(MainKey().value("Path").toString()), folder + "/*.bin");
+
+    view.m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+        EXPECT_EQ(QDir::fromNativeSeparators(dlg.PathText()), bad) << "the dialog opens on the last file";
+    };
+    view.OnFirmwareUpdate();
 }
