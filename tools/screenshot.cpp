@@ -1,6 +1,6 @@
 // Grabs the console, connected to a simulated processor that holds a tuned live program,
 // with CH3 selected, the equaliser editor with CH3 in PEQ and CH5 in GEQ mode, and the
-// preset manager over the processor's named programs, into a
+// preset manager over the processor's named programs, the firmware update half-way, into a
 // PNG each per language: ovix_screenshot OUTPUT_DIR. Runs on any Qt platform (offscreen included) and
 // leaves the user's settings alone.
 
@@ -11,11 +11,13 @@
 #include "dialogs/DisplayDlg.h"
 #include "dialogs/OutputDlg.h"
 #include "dialogs/ProgramDlg.h"
+#include "dialogs/UpgradeDlg.h"
 #include "simulator/SimBus.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -166,6 +168,44 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%s\n", qPrintable(programs));
+
+        // the firmware update dialog half-way through an update of the MCU image
+        const QString firmwareShot = out + "/firmware-" + lang + ".png";
+        const QString firmwareFile = scratch.path() + "/DataFile/QX907-V1.02.bin";
+        {
+            QByteArray image("WMCU");
+            for (int i = 0; i < 4 + 48 * 300; ++i)
+                image.append(char(i * 29 + 7));
+            QFile f(firmwareFile);
+            if (!f.open(QIODevice::WriteOnly) || f.write(image) != image.size()) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(firmwareFile));
+                return 1;
+            }
+        }
+        FirmwareTimings timings;
+        timings.bootRequest = std::chrono::milliseconds(100);
+        timings.bootPause = std::chrono::milliseconds(50);
+        timings.restartPause = std::chrono::milliseconds(300);
+        frame.View().Link().SetFirmwareTimings(timings);
+        bool firmwareSaved = false;
+        frame.View().m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+            dlg.show();
+            dlg.SetPathText(QDir::toNativeSeparators(firmwareFile));
+            dlg.OnUpdate();
+            QElapsedTimer wait;
+            wait.start();
+            while (wait.elapsed() < 20000 && dlg.ProgressValue() < dlg.ProgressMaximum() / 2)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            firmwareSaved = dlg.grab().save(firmwareShot);
+            dlg.OnQuit();
+        };
+        frame.View().m_messageHook = [](const QString&, MessageStyle) {};  // the failure box of the quit
+        frame.View().OnFirmwareUpdate();
+        if (!firmwareSaved) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(firmwareShot));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(firmwareShot));
         frame.View().StopLink();
     }
     return 0;
