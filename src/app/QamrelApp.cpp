@@ -3,6 +3,8 @@
 #include "app/MainFrm.h"
 #include "controls/UiGlobals.h"
 
+#include "OvixVersion.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
@@ -36,8 +38,12 @@ CQamrelApp::Options CQamrelApp::ParseCommandLine(const QStringList& arguments)
     Options o;
     o.registration = HasRegistrationSwitch(arguments.mid(1).join(QLatin1Char(' ')));
     std::vector<std::string> words;
-    for (int i = 1; i < arguments.size(); ++i)
-        words.push_back(arguments[i].toStdString());
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--version"))
+            o.version = true;
+        else
+            words.push_back(arguments[i].toStdString());
+    }
     o.error = TakeLinkOptions(words, o.link);
     return o;
 }
@@ -95,6 +101,11 @@ int CQamrelApp::Run(int argc, char** argv)
     const Options options = ParseCommandLine(arguments);
     if (options.registration)
         return 0;  // nothing of the console is registered with the platform
+    if (options.version) {
+        // before the application object, so it works without a display
+        std::printf("ovix %s\n", kOvixVersion);
+        return 0;
+    }
     if (!options.error.empty()) {
         std::fprintf(stderr, "ovix: %s\n", options.error.c_str());
         return 2;

@@ -19,6 +19,7 @@ public:
     struct Options {
         LinkOptions link;           // --device, --trace
         bool registration = false;  // "RegServer" or "UnregServer": nothing to register here
+        bool version = false;       // --version: print the version and end, before any window
         std::string error;          // a command line the console does not understand
     };
 

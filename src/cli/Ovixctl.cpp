@@ -2,6 +2,8 @@
 
 #include "backends/DeviceOption.h"
 
+#include "OvixVersion.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -45,7 +47,8 @@ constexpr const char* kUsage =
     "  --json                  JSON output where a command offers it\n"
     "  --                      end of the options: the words after it are files or values,\n"
     "                          even when they start with '-' (preset show -- -a.qxas)\n"
-    "  --help                  this text\n";
+    "  --help                  this text\n"
+    "  --version               the program's version\n";
 
 } // namespace
 
@@ -76,6 +79,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (a == "--help" || a == "-h") {
             out << kUsage;
+            return kExitOk;
+        }
+        if (a == "--version") {
+            out << "ovixctl " << kOvixVersion << "\n";
             return kExitOk;
         }
         if (a == "--json")

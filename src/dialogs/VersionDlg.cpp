@@ -6,6 +6,8 @@
 #include "controls/XPButton.h"
 #include "tables/TextField.h"
 
+#include "OvixVersion.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,9 +33,14 @@ CVersionDlg::CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemC
     setFixedSize(420, 260);
     setModal(true);
 
-    auto* software = new QLabel(QString::fromLatin1(kSoftwareVersion), this);
-    software->setFont(UiFont(14));
-    software->setGeometry(150, 40, 250, 22);
+    m_software = new QLabel(QString::fromLatin1(kSoftwareVersion), this);
+    m_software->setFont(UiFont(14));
+    m_software->setGeometry(150, 40, 250, 22);
+
+    // the release of this program, the same in both languages
+    m_program = new QLabel(QStringLiteral("OVIX ") + QString::fromLatin1(kOvixVersion), this);
+    m_program->setFont(UiFont(12));
+    m_program->setGeometry(150, 94, 250, 18);
 
     m_deviceVersion = new QLabel(Trimmed(image.version, 11), this);
     m_deviceVersion->setFont(UiFont(14));
@@ -87,6 +94,8 @@ void CVersionDlg::changeEvent(QEvent* event)
         SetTexts();
 }
 
+QString CVersionDlg::SoftwareVersionText() const { return m_software->text(); }
+QString CVersionDlg::ProgramVersionText() const { return m_program->text(); }
 QString CVersionDlg::DeviceVersionText() const { return m_deviceVersion->text(); }
 QString CVersionDlg::SerialText() const { return m_serial->text(); }
 QString CVersionDlg::LanguageButtonText() const { return m_language->CurrentText(); }

@@ -2,6 +2,7 @@
 // The About dialog: the software's and the processor's versions, the processor's serial
 // text, the language switch, and the way to the firmware update. It returns Accepted when
 // the user chose "Firmware Update" and Rejected for "Quit"; Enter and Esc do not close it.
+// Beside the console's fixed software text it shows this program's own release.
 
 #include "model/DeviceImage.h"
 
@@ -26,6 +27,8 @@ public:
     CVersionDlg(QWidget* parent, const DeviceImage& image, bool systemChinese,
                 std::function<void()> applyLanguage);
 
+    QString SoftwareVersionText() const;
+    QString ProgramVersionText() const;
     QString DeviceVersionText() const;
     QString SerialText() const;
     QString LanguageButtonText() const;
@@ -46,6 +49,8 @@ private:
 
     bool m_systemChinese;
     std::function<void()> m_applyLanguage;
+    QLabel* m_software;
+    QLabel* m_program;
     QLabel* m_deviceVersion;
     QLineEdit* m_serial;
     XPButton* m_language;
