@@ -120,6 +120,8 @@ int CQamrelApp::Run(int argc, char** argv)
     PrepareScreenScaling();
     QApplication app(argc, argv);
     app.setApplicationName(g_strAppTitle);
+    // ties the window to the installed desktop entry, whose icon the desktop then shows
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.ovix.Ovix"));
     FitScaleToScreen();
     const bool systemChinese = IsChineseLocale(QLocale::system());
 
