@@ -1,5 +1,7 @@
 #include "document/PresetFile.h"
 
+#include "tables/RegularFile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -165,38 +167,13 @@ void SyncFolderOf(const std::string& path)
         ::fsync(dir.Get());
 }
 
-// Reads up to limit bytes of a regular file. Callers ask for one byte more than their
-// format, so a longer file is recognised without reading all of it.
+// Reads up to limit bytes of a regular file; anything else is refused before it is opened.
+// Callers ask for one byte more than their format, so a longer file is recognised without
+// reading all of it.
 PresetStatus ReadPrefix(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out)
 {
-    // Anything but a regular file (a FIFO, a device, a folder) is refused before it is
-    // opened: opening some of them waits or has effects of its own.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return PresetStatus::OpenFailed;
-    // Should the name be swapped for a FIFO meanwhile, O_NONBLOCK keeps the open from
-    // waiting and the descriptor is checked again.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.Valid())
-        return PresetStatus::OpenFailed;
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return PresetStatus::OpenFailed;
-
-    out.resize(limit);
-    std::size_t got = 0;
-    while (got < limit) {
-        const ssize_t n = ::read(fd.Get(), out.data() + got, limit - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return PresetStatus::OpenFailed;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    out.resize(got);
-    return PresetStatus::Ok;
+    int error = 0;
+    return ReadRegularFile(path, limit, out, error) ? PresetStatus::Ok : PresetStatus::OpenFailed;
 }
 
 void AppendHeader(std::vector<std::uint8_t>& out, std::string_view magic)
