@@ -12,12 +12,15 @@
 #include "dialogs/OutputDlg.h"
 #include "dialogs/ProgramDlg.h"
 #include "dialogs/UpgradeDlg.h"
+#include "graph/FStatic.h"
 #include "simulator/SimBus.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -133,9 +136,36 @@ int main(int argc, char** argv)
         }
         std::printf("%s\n", qPrintable(file));
 
+        const QString lang = chinese ? "zh" : "en";
+
+        // the graph's context menu, drawn over the graph where it opens
+        const QString menuShot = out + "/graph-menu-" + lang + ".png";
+        bool menuSaved = false;
+        CFStatic& graph = frame.View().Graph();
+        const QPoint menuAt(150, 40);
+        graph.m_menuHook = [&](QMenu& menu) {
+            menu.show();
+            menu.move(graph.mapToGlobal(menuAt));
+            menu.setActiveAction(&graph.ImportFiltersAction());
+            for (int i = 0; i < 5; ++i)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QPixmap shot = graph.grab();
+            QPainter p(&shot);
+            p.drawPixmap(menuAt, menu.grab());
+            p.end();
+            menuSaved = shot.save(menuShot);
+            menu.hide();
+        };
+        graph.ShowContextMenu(menuAt);
+        graph.m_menuHook = nullptr;
+        if (!menuSaved) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(menuShot));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(menuShot));
+
         // the equaliser editor: CH3 in PEQ mode as above, then CH5 switched to GEQ mode and
         // shaped on its faders
-        const QString lang = chinese ? "zh" : "en";
         COutputDlg& editor = frame.View().OutputEditor();
         const bool peqSaved = frame.grab().save(out + "/console-peq-" + lang + ".png");
         frame.View().SelectChannel(4);

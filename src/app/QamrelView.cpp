@@ -18,6 +18,7 @@
 #include "dialogs/UpgradeDlg.h"
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
+#include "response/FilterText.h"
 #include "tables/TextField.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -124,6 +126,7 @@ CQamrelView::CQamrelView(ParameterModel& model, LinkFlags& flags, Options option
     m_link->Command().SetRecordPort(&m_doc->Records());
     m_edits = std::make_unique<CConsoleEdits>(m_model, m_doc->Records(), m_link->Command(), *m_link, g_csLink);
     m_eqEdits = std::make_unique<CEqEdits>(m_model, m_doc->Records(), m_link->Command(), *m_link, g_csLink);
+    m_exchange = std::make_unique<CFilterExchange>(m_model, m_doc->Records(), *m_edits, *m_eqEdits);
     // the link posts from its own threads; the messages are handled here, on this thread
     m_queue.SetWakeup([this] { QMetaObject::invokeMethod(this, &CQamrelView::PumpLink, Qt::QueuedConnection); });
 }
@@ -292,6 +295,9 @@ void CQamrelView::SetUpPanels()
     m_graph->setGeometry(kGraph);
     m_graph->Attach(&m_doc->Records());
     connect(m_graph, &CFStatic::FilterChanged, this, &CQamrelView::OnFilterChanged);
+    connect(m_graph, &CFStatic::ImportFiltersRequested, this, &CQamrelView::OnImportFilters);
+    connect(m_graph, &CFStatic::ExportFiltersRequested, this, &CQamrelView::OnExportFilters);
+    connect(m_graph, &CFStatic::SaveImageRequested, this, &CQamrelView::OnSaveGraphImage);
 
     // the equaliser buttons under the graph
     const int buttonWidth = (kGraph.width() - 20) / 3;
@@ -349,7 +355,8 @@ void CQamrelView::SetUpPanels()
 }
 
 // Tab goes along the strips (select, on, polarity, fader, gain field, delay for CH1..CH6),
-// then the master, the link toggles and the speaker map, the panels and the buttons.
+// then the master, the link toggles, the speaker map, the unit list and the graph, the panels
+// and the buttons.
 void CQamrelView::SetUpTabOrder()
 {
     std::vector<QWidget*> chain;
@@ -358,7 +365,7 @@ void CQamrelView::SetUpTabOrder()
     chain.insert(chain.end(), {m_volumeFader, m_volumeField, m_selector[0], m_selector[1]});
     chain.insert(chain.end(), m_linkToggles.begin(), m_linkToggles.end());
     chain.insert(chain.end(), m_carMap->speakers.begin(), m_carMap->speakers.end());
-    chain.push_back(m_unit);
+    chain.insert(chain.end(), {m_unit, m_graph});
     for (CCrossoverPanel* panel : {m_highPass, m_lowPass})
         chain.insert(chain.end(), {panel->type, panel->freq, panel->slope});
     chain.insert(chain.end(), {m_bypass, m_eqMode, m_resetEq});
@@ -1004,6 +1011,120 @@ void CQamrelView::OnResetAllEq()
         m_bypass->SetLit(true);
     m_outputDlg->LoadChannel();
     m_graph->Redraw(-1);
+}
+
+void CQamrelView::ShowText(const QString& text, bool warning)
+{
+    m_messages << text;
+    if (m_messageHook) {
+        m_messageHook(text, MessageStyle::Modal);
+        return;
+    }
+    if (warning)
+        QMessageBox::warning(this, g_strAppTitle, text);
+    else
+        QMessageBox::information(this, g_strAppTitle, text);
+}
+
+QString CQamrelView::ChooseGraphFile(bool save, const char* folderValue, const QString& filter,
+                                     const QString& suffix)
+{
+    QString folder = m_store.LoadFolder(folderValue);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString path = ChooseFile(this, *this, save, folder + QStringLiteral("/*.") + suffix, filter, suffix);
+    if (!path.isEmpty())
+        m_store.SaveFolder(folderValue, QFileInfo(path).absolutePath());
+    return path;
+}
+
+bool CQamrelView::OnImportFilters()
+{
+    const int channel = m_selected;
+    if (channel < 0)
+        return false;
+    const QString path = ChooseGraphFile(false, kFilterFolderValue,
+                                         tr("Filter text (*.txt)") + QStringLiteral(";;") + tr("All files (*)"),
+                                         QStringLiteral("txt"));
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowText(MessageText({kMsgFilterFileReadError, {QDir::toNativeSeparators(path).toStdString()}}), true);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+    auto errorText = [](const std::vector<FilterTextError>& errors) {
+        QString shown = tr("Nothing was imported:");
+        for (const FilterTextError& e : errors)
+            shown += QStringLiteral("\n") + MessageText(e.message);
+        return shown;
+    };
+    // a text that cannot be used changes nothing, not even the EQ mode
+    const FilterTextRead read = ReadFilterText(text);
+    if (!read.ok()) {
+        ShowText(errorText(read.errors), true);
+        return false;
+    }
+    if (m_exchange->InGraphicEqMode(channel)) {
+        if (!Confirm(MessageText(kMsgFilterImportAskPeq)))
+            return false;
+        m_exchange->SwitchToParametric(channel);
+    }
+    const FilterImportResult result = m_exchange->Import(channel, text);
+    // the console shows what the records hold now, as after "Reset All EQ"
+    for (int c = 0; c < kOutputChannels; ++c)
+        RefreshChannelLevel(c);
+    RefreshSelectedChannel();
+    m_graph->Redraw(-1);
+    if (!result.ok) {
+        std::vector<FilterTextError> errors = result.errors;
+        if (errors.empty() && result.error)
+            errors.push_back({result.errorLine, *result.error});
+        ShowText(errorText(errors), true);
+        return false;
+    }
+    if (!result.clamped.empty()) {
+        QString shown = tr("The filters were imported. Values the processor cannot hold were limited:");
+        for (const ClampedValue& c : result.clamped)
+            shown += QStringLiteral("\n") + MessageText(MessageOf(c));
+        ShowText(shown, false);
+    }
+    return true;
+}
+
+bool CQamrelView::OnExportFilters()
+{
+    const int channel = m_selected;
+    if (channel < 0)
+        return false;
+    const QString path = ChooseGraphFile(true, kFilterFolderValue,
+                                         tr("Filter text (*.txt)") + QStringLiteral(";;") + tr("All files (*)"),
+                                         QStringLiteral("txt"));
+    if (path.isEmpty())
+        return false;
+    const std::string text = m_exchange->Export(channel);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+        !file.commit()) {
+        ShowText(MessageText({kMsgFilterFileWriteError, {QDir::toNativeSeparators(path).toStdString()}}), true);
+        return false;
+    }
+    return true;
+}
+
+bool CQamrelView::OnSaveGraphImage()
+{
+    const QString path =
+        ChooseGraphFile(true, kImageFolderValue, tr("PNG image (*.png)"), QStringLiteral("png"));
+    if (path.isEmpty())
+        return false;
+    if (!m_graph->grab().save(path, "PNG")) {
+        ShowText(tr("The image %1 cannot be written").arg(QDir::toNativeSeparators(path)), true);
+        return false;
+    }
+    return true;
 }
 
 void CQamrelView::OnBypassAllEq()

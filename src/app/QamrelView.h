@@ -9,6 +9,7 @@
 
 #include "document/ConsoleEdits.h"
 #include "document/EqEdits.h"
+#include "document/FilterExchange.h"
 #include "document/QamrelDoc.h"
 #include "document/ProgramManager.h"
 #include "app/SettingsStore.h"
@@ -124,6 +125,14 @@ public:
     // The graph reports a dragged handle: 31 high-pass, 32 low-pass, else a band.
     void OnFilterChanged(int lastFilter, int selectionCode);
     void OnResetAllEq();
+    // The graph's context menu, for the selected channel: filter text into the channel (a
+    // channel in GEQ mode is switched to PEQ first if the user agrees), the channel as filter
+    // text, the graph as a PNG picture. Each asks for the file (the dialog starts in the
+    // folder used last), tells the user what went wrong or what was limited, and returns
+    // success.
+    bool OnImportFilters();
+    bool OnExportFilters();
+    bool OnSaveGraphImage();
     void OnBypassAllEq();
     void OnEqMode();
     void OnLinkToggle(int pair);
@@ -216,6 +225,11 @@ private:
     void OnListKey(ComBoxBtn* list, int step);
     void OnListChosen(ComBoxBtn* list, int index);
     bool Confirm(const QString& question);
+    // A message box with a text composed here (several messages), through the tests' hook.
+    void ShowText(const QString& text, bool warning);
+    // The file of a graph menu command from its dialog, in the folder kept under `folderValue`,
+    // which then keeps the chosen file's folder; empty when the user cancels.
+    QString ChooseGraphFile(bool save, const char* folderValue, const QString& filter, const QString& suffix);
 
     ParameterModel& m_model;
     LinkFlags& m_flags;
@@ -231,6 +245,7 @@ private:
     std::unique_ptr<CQamrelDoc> m_doc;
     std::unique_ptr<CConsoleEdits> m_edits;
     std::unique_ptr<CEqEdits> m_eqEdits;
+    std::unique_ptr<CFilterExchange> m_exchange;
     std::unique_ptr<IOutputEditHost> m_eqHost;  // the equaliser editor's way to the records and the graph
 
     int m_selected = -1;      // the selected channel, mirrored in g_nCurChannel

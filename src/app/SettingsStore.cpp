@@ -54,6 +54,20 @@ void SettingsStore::SaveSettings(const AppSettings& s)
     key.sync();
 }
 
+QString SettingsStore::LoadFolder(const char* value) const
+{
+    QString folder;
+    ReadInto(MainKey(), value, kPathBuffer, folder);
+    return folder;
+}
+
+void SettingsStore::SaveFolder(const char* value, const QString& folder)
+{
+    QSettings key = MainKey();
+    key.setValue(value, folder);
+    key.sync();
+}
+
 QString SettingsStore::EncodePath(const std::string& path)
 {
     // percent-encode everything but letters, digits and a few safe marks

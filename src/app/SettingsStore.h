@@ -14,6 +14,10 @@ inline constexpr char kSettingsOrganisation[] = "QX-MRK907_LS907-V1.00_GB2312.ex
 inline constexpr char kMainKey[] = "DspMcu";
 inline constexpr char kDeviceKey[] = "USB";
 
+// Values under the main key for the folders the graph's file dialogs last used.
+inline constexpr char kFilterFolderValue[] = "FilterPath";
+inline constexpr char kImageFolderValue[] = "ImagePath";
+
 struct AppSettings {
     QString firmwareFile;     // "Name": the firmware file last chosen
     QString firmwarePattern;  // "Path": start folder + "/DataFile/*.bin"
@@ -28,6 +32,10 @@ public:
     // Writes the three values.
     void SaveSettings(const AppSettings& s);
     bool MainKeyExists() const;
+    // The folder last used by a file dialog (kFilterFolderValue, kImageFolderValue), empty
+    // when none was kept; kept at once.
+    QString LoadFolder(const char* value) const;
+    void SaveFolder(const char* value, const QString& folder);
 
     // Device paths contain '/' and '\', which QSettings takes for group separators; they
     // are stored under reversibly encoded names.

@@ -3,7 +3,11 @@
 #include "controls/UiGlobals.h"
 #include "model/KTV_Data.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -43,10 +47,62 @@ CFStatic::CFStatic(QWidget* parent) : QWidget(parent)
 {
     setAccessibleName(tr("Response graph"));
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // in the Tab chain, so the context menu can be reached from the keyboard
+    setFocusPolicy(Qt::StrongFocus);
     m_notifyTimer.setInterval(kNotifyIntervalMs);
     connect(&m_notifyTimer, &QTimer::timeout, this, &CFStatic::OnNotifyTimer);
+    m_importAction = new QAction(this);
+    m_exportAction = new QAction(this);
+    m_saveImageAction = new QAction(this);
+    connect(m_importAction, &QAction::triggered, this, &CFStatic::ImportFiltersRequested);
+    connect(m_exportAction, &QAction::triggered, this, &CFStatic::ExportFiltersRequested);
+    connect(m_saveImageAction, &QAction::triggered, this, &CFStatic::SaveImageRequested);
+    RetranslateMenu();
     RebuildHandleTexts();
+}
+
+void CFStatic::RetranslateMenu()
+{
+    m_importAction->setText(tr("Import filters..."));
+    m_exportAction->setText(tr("Export filters..."));
+    m_saveImageAction->setText(tr("Save graph as image..."));
+}
+
+void CFStatic::ShowContextMenu(QPoint pos)
+{
+    // filters belong to the selected channel; the picture is always there
+    const bool channel = m_root && m_channel >= 0;
+    m_importAction->setEnabled(channel);
+    m_exportAction->setEnabled(channel);
+    QMenu menu(this);
+    menu.addAction(m_importAction);
+    menu.addAction(m_exportAction);
+    menu.addSeparator();
+    menu.addAction(m_saveImageAction);
+    if (m_menuHook) {
+        m_menuHook(menu);
+        return;
+    }
+    menu.exec(mapToGlobal(pos));
+}
+
+void CFStatic::contextMenuEvent(QContextMenuEvent* event)
+{
+    // from the keyboard the menu opens at the plot's top-left corner, else at the pointer
+    ShowContextMenu(event->reason() == QContextMenuEvent::Keyboard ? m_plot.topLeft() + QPoint(8, 8)
+                                                                   : event->pos());
+    event->accept();
+}
+
+void CFStatic::keyPressEvent(QKeyEvent* event)
+{
+    // the Menu key and Shift+F10, as the usual keyboard ways to a context menu
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        ShowContextMenu(m_plot.topLeft() + QPoint(8, 8));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 CFStatic::~CFStatic() = default;
@@ -428,6 +484,7 @@ void CFStatic::changeEvent(QEvent* event)
     switch (event->type()) {
     case QEvent::LanguageChange:
         setAccessibleName(tr("Response graph"));
+        RetranslateMenu();
         RebuildBanner();
         update();
         break;

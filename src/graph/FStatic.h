@@ -14,7 +14,11 @@
 #include <QTimer>
 #include <QWidget>
 
+class QAction;
+class QMenu;
+
 #include <array>
+#include <functional>
 
 namespace ovix {
 
@@ -59,7 +63,22 @@ public:
     // The label text of the filter shown (empty for none).
     QString FilterLabel() const { return m_labelText; }
 
+    // The context menu (right button, the Menu key or Shift+F10 on the graph): import and
+    // export the selected channel's filters, save the graph as a PNG picture. The menu only
+    // asks; the console does the work on the signals below.
+    QAction& ImportFiltersAction() { return *m_importAction; }
+    QAction& ExportFiltersAction() { return *m_exportAction; }
+    QAction& SaveImageAction() { return *m_saveImageAction; }
+    // Opens the menu with its top-left corner at pos (client pixels). Tests see the menu in
+    // the hook instead of a popup.
+    void ShowContextMenu(QPoint pos);
+    std::function<void(QMenu&)> m_menuHook;
+
 signals:
+    void ImportFiltersRequested();
+    void ExportFiltersRequested();
+    void SaveImageRequested();
+
     // A drag changed a value: at most one every 50 ms. lastFilter is the handle's filter
     // index (0..32), selectionCode 768 + the selected channel.
     void FilterChanged(int lastFilter, int selectionCode);
@@ -71,6 +90,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // What the mouse is on (or drags): the handle or one of the two bandwidth handles.
@@ -85,6 +106,7 @@ private:
     };
 
     void LayOut();
+    void RetranslateMenu();
     void RebuildBackground();
     void RebuildBanner();
     void RebuildHandleTexts();
@@ -109,6 +131,9 @@ private:
     int PlotH() const { return m_plot.height(); }
 
     CKTV_Data* m_root = nullptr;
+    QAction* m_importAction = nullptr;  // children of the graph
+    QAction* m_exportAction = nullptr;
+    QAction* m_saveImageAction = nullptr;
     int m_channel = -1;
     int m_mode = kModeOverview;
     int m_filterToShow = -1;
