@@ -47,6 +47,11 @@ bool CliSession::WaitFor(const std::function<bool()>& pred, std::ostream& err,
     return ReportFailure(err);
 }
 
+bool CliSession::PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
+{
+    return m_queue.PumpUntil([this](const LinkEventMsg& msg) { m_link->HandleEvent(msg); }, pred, timeout);
+}
+
 bool CliSession::ConnectAndRead(std::ostream& err)
 {
     CUsbTransport& transport = m_link->Transport();

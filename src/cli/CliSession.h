@@ -27,15 +27,52 @@ public:
     }
     void ProgramsLoaded() override { m_programsLoaded = true; }
 
+    // What the English update dialog would show: its status line (the texts only the
+    // Chinese one shows leave the line as it was), its progress bar and how the update ended.
+    struct FirmwareView {
+        std::optional<MessageId> status;
+        int position = 0;
+        int maximum = 0;
+        std::optional<bool> ended;  // true: finished, false: failed or abandoned
+    };
+    void FirmwareStatus(MessageId status) override
+    {
+        if (!IsChineseOnlyStatus(status))
+            m_firmware.status = status;
+        FirmwareChanged();
+    }
+    void FirmwareProgress(int position, int maximum) override
+    {
+        m_firmware.position = position;
+        m_firmware.maximum = maximum;
+        FirmwareChanged();
+    }
+    void FirmwareEnded(bool success) override
+    {
+        m_firmware.ended = success;
+        FirmwareChanged();
+    }
+    const FirmwareView& Firmware() const { return m_firmware; }
+    // Called after every change of the firmware view.
+    void OnFirmwareChange(std::function<void()> fn) { m_onFirmwareChange = std::move(fn); }
+
     // The last message the console would have shown.
     const std::optional<std::string>& Message() const { return m_message; }
     bool ProgramsLoadedSeen() const { return m_programsLoaded; }
     void ResetProgramsLoaded() { m_programsLoaded = false; }
 
 private:
+    void FirmwareChanged()
+    {
+        if (m_onFirmwareChange)
+            m_onFirmwareChange();
+    }
+
     MessageQueue& m_queue;
     std::optional<std::string> m_message;
     bool m_programsLoaded = false;
+    FirmwareView m_firmware;
+    std::function<void()> m_onFirmwareChange;
 };
 
 class CliSession {
@@ -61,6 +98,9 @@ public:
     // failed or the time ran out first.
     bool WaitFor(const std::function<bool()>& pred, std::ostream& err,
                  std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    // Pumps messages until pred() holds or the time runs out, whatever else happens on the
+    // way; returns pred().
+    bool PumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout);
     void Disconnect();
 
 private:

@@ -36,6 +36,11 @@ constexpr const char* kUsage =
     "                          a new preset file OUT (PRESET is left as it is)\n"
     "  eq import --channel N FILTERTEXT\n"
     "                          with --device: the same into the connected processor\n"
+    "  firmware FILE           update the processor's firmware from a .bin file, with a\n"
+    "                          progress bar on stderr\n"
+    "  firmware --check FILE [--json]\n"
+    "                          what the file holds (sections, sizes, MCU header, checksum,\n"
+    "                          frames per step) without opening a processor\n"
     "  frames SEQUENCE [ARG]   print the frames a command sequence would send, one per line:\n"
     "                          read-version, read-device-info, read-live, recall P (1..20),\n"
     "                          read-all-programs, store P (0..20), download-all, status-poll\n"
@@ -97,6 +102,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             ++i;
             continue;
         }
+        if (rest[i] == "--check")
+            continue;  // firmware's only flag
         if (rest[i].size() > 1 && rest[i][0] == '-') {
             err << "ovixctl: unknown option '" << rest[i] << "'\n";
             return kExitUsage;
@@ -123,6 +130,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return EqCommand(rest, opts, out, err);
     if (command == "report")
         return ReportCommand(rest, opts, out, err);
+    if (command == "firmware")
+        return FirmwareCommand(rest, opts, out, err);
     err << "ovixctl: unknown command '" << command << "'\n" << kUsage;
     return kExitUsage;
 }

@@ -57,4 +57,10 @@ int ReportCommand(const std::vector<std::string>& args, const CommonOptions& opt
 int EqCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
               std::ostream& err);
 
+// `firmware FILE`: updates the processor's firmware as the console does, with a progress
+// bar on err; `firmware --check FILE [--json]`: what the file holds and the frames it would
+// go out as, without opening a processor.
+int FirmwareCommand(const std::vector<std::string>& args, const CommonOptions& opts, std::ostream& out,
+                    std::ostream& err);
+
 } // namespace ovix::cli
