@@ -197,7 +197,7 @@ int ResponseCommand(const std::vector<std::string>& args, const CommonOptions& o
                 err << "ovixctl response: --channel takes 1..6\n";
                 return kExitUsage;
             }
-        } else if (args[i] == "--svg" && i + 1 < args.size() && svgPath.empty()) {
+        } else if (!operand && args[i] == "--svg" && i + 1 < args.size() && svgPath.empty()) {
             svgPath = args[++i];
         } else if (path.empty() && (operand || args[i].rfind("--", 0) != 0)) {
             path = args[i];
@@ -264,10 +264,11 @@ int ReportCommand(const std::vector<std::string>& args, const CommonOptions& opt
     std::string outPath = "-";
     bool outGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size() && !outGiven) {
+        const bool operand = i >= args.size() - opts.operands;  // after "--": a file
+        if (!operand && (args[i] == "-o" || args[i] == "--output") && i + 1 < args.size() && !outGiven) {
             outPath = args[++i];
             outGiven = true;
-        } else if (path.empty() && args[i].rfind("-", 0) != 0) {
+        } else if (path.empty() && (operand || args[i].rfind("-", 0) != 0)) {
             path = args[i];
         } else {
             err << "ovixctl report: usage: report FILE [-o OUT.html]\n";

@@ -201,6 +201,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"UnknownOption", {"report", "@/tune.qxas", "--frob"}, 2, "unknown option '--frob'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ReportCli, AFileNamedLikeAnOptionFollowsTheEndOfOptions)
+{
+    fs::copy_file(Path("tune.qxas"), Path("-o"));
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const Out r = RunCli({"report", "-o", "sheet.html", "--", "-o"});
+    const Out svg = RunCli({"response", "--svg", "plot.svg", "--", "-o"});
+    fs::current_path(before);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(svg.code, 0) << svg.err;
+    EXPECT_NE(Text("sheet.html").find("Van &lt;1&gt;"), std::string::npos);
+    EXPECT_NE(Text("plot.svg").find("<polyline class=\"curve\""), std::string::npos);
+}
+
 TEST_F(ReportCli, AFailedWriteLeavesTheOldFile)
 {
     // a folder where the sheet should go: the temporary file can be written, the rename cannot
