@@ -19,6 +19,7 @@
 #include "dialogs/VersionDlg.h"
 #include "graph/FStatic.h"
 #include "response/FilterText.h"
+#include "tables/RegularFile.h"
 #include "tables/TextField.h"
 
 #include <QApplication>
@@ -1048,23 +1049,27 @@ bool CQamrelView::OnImportFilters()
                                          QStringLiteral("txt"));
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // a FIFO or a device named like a text file is refused before it is opened; a filter
+    // text is small, anything past 1 MiB is no filter text
+    constexpr std::size_t kMaxFilterText = 1u << 20;
+    std::vector<std::uint8_t> bytes;
+    int error = 0;
+    if (!ReadRegularFile(LocalPath(path), kMaxFilterText + 1, bytes, error) || bytes.size() > kMaxFilterText) {
         ShowText(MessageText({kMsgFilterFileReadError, {QDir::toNativeSeparators(path).toStdString()}}), true);
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     auto errorText = [](const std::vector<FilterTextError>& errors) {
         QString shown = tr("Nothing was imported:");
         for (const FilterTextError& e : errors)
             shown += QStringLiteral("\n") + MessageText(e.message);
         return shown;
     };
-    // a text that cannot be used changes nothing, not even the EQ mode
-    const FilterTextRead read = ReadFilterText(text);
-    if (!read.ok()) {
-        ShowText(errorText(read.errors), true);
+    // a text that cannot be used (an unusable line, more filters than bands) changes
+    // nothing, not even the EQ mode
+    const FilterImportResult checked = CFilterExchange::Check(text);
+    if (!checked.ok) {
+        ShowText(errorText(checked.errors), true);
         return false;
     }
     if (m_exchange->InGraphicEqMode(channel)) {

@@ -103,6 +103,30 @@ std::string CFilterExchange::Export(int channel) const
     return WriteFilterText(text);
 }
 
+FilterImportResult CFilterExchange::Check(const FilterTextRead& read)
+{
+    FilterImportResult result;
+    if (!read.ok()) {
+        result.errors = read.errors;
+        result.error = read.errors.front().message;
+        result.errorLine = read.errors.front().line;
+        return result;
+    }
+    const auto bandCount = std::count_if(read.text.filters.begin(), read.text.filters.end(), IsBandLine);
+    if (bandCount > kOutputBands) {
+        result.error = UiMessage(kMsgFilterTooManyBands, {std::to_string(bandCount)});
+        result.errors.push_back({0, *result.error});
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+FilterImportResult CFilterExchange::Check(std::string_view text)
+{
+    return Check(ReadFilterText(text));
+}
+
 FilterImportResult CFilterExchange::Import(int channel, std::string_view input)
 {
     FilterImportResult result;
@@ -120,15 +144,9 @@ FilterImportResult CFilterExchange::Import(int channel, std::string_view input)
         return fail(0, kMsgFilterImportGeqMode);
 
     const FilterTextRead read = ReadFilterText(input);
-    if (!read.ok()) {
-        result.errors = read.errors;
-        return fail(read.errors.front().line, read.errors.front().message);
-    }
+    if (const FilterImportResult checked = Check(read); !checked.ok)
+        return checked;
     const FilterText& text = read.text;
-
-    const auto bandCount = std::count_if(text.filters.begin(), text.filters.end(), IsBandLine);
-    if (bandCount > kOutputBands)
-        return fail(0, UiMessage(kMsgFilterTooManyBands, {std::to_string(bandCount)}));
 
     // bands: each line fitted, then in order of frequency
     std::vector<BandPlan> bands;

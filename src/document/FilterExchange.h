@@ -60,6 +60,9 @@ public:
     // and its linked channels; otherwise changes nothing. A channel in graphic-EQ mode is
     // refused (kMsgFilterImportGeqMode): ask the user, SwitchToParametric, then import.
     FilterImportResult Import(int channel, std::string_view text);
+    // Whether Import would take the text (every line usable, at most 31 band filters),
+    // without touching any channel: ok, or the errors Import would report.
+    static FilterImportResult Check(std::string_view text);
 
     // The channel is in graphic-EQ mode (frequencies and Q locked).
     bool InGraphicEqMode(int channel) const;
@@ -68,6 +71,8 @@ public:
     void SwitchToParametric(int channel);
 
 private:
+    static FilterImportResult Check(const FilterTextRead& read);
+
     ParameterModel& m_model;
     CKTV_Data& m_records;
     CConsoleEdits& m_edits;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -210,6 +212,31 @@ TEST_F(GraphMenuConsole, ErrorsAndLimitsAreShownInTheUsersLanguageWithTheirLines
     ASSERT_EQ(messages.size(), 3);
     EXPECT_EQ(messages[2], MessageText({kMsgFilterFileReadError, {chosen.toStdString()}}));
     EXPECT_NE(messages[2], QString::fromStdString(EnglishText({kMsgFilterFileReadError, {chosen.toStdString()}})));
+}
+
+// A text the import would refuse whole leaves a GEQ channel as it was, without asking; a
+// FIFO named like a filter text is refused at once instead of blocking the window.
+TEST_F(GraphMenuConsole, TooManyFiltersOrAFifoChangeNothingAndAskNothing)
+{
+    Out(1).SetGeqMode(1);
+    const auto before = ActiveBands(1);
+    std::string many;
+    for (int k = 1; k <= 32; ++k)
+        many += "Filter " + std::to_string(k) + ": ON PK Fc " + std::to_string(40 * k) + " Hz Gain -1.0 dB Q 2.0\n";
+    chosen = Write("many.txt", many.c_str());
+    view->Graph().ImportFiltersAction().trigger();
+    EXPECT_TRUE(questions.isEmpty()) << "nothing to ask about: the text cannot be imported";
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(MessageText({kMsgFilterTooManyBands, {"32"}}))) << messages[0].toStdString();
+    EXPECT_EQ(Out(1).GeqMode(), 1);
+    EXPECT_EQ(ActiveBands(1), before);
+
+    chosen = files.filePath("fifo.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(chosen).constData(), 0600), 0);
+    view->Graph().ImportFiltersAction().trigger();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1], MessageText({kMsgFilterFileReadError, {chosen.toStdString()}}));
+    EXPECT_EQ(Out(1).GeqMode(), 1);
 }
 
 TEST_F(GraphMenuConsole, CancellingTheDialogChangesNothing)
