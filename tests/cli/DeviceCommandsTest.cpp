@@ -2,6 +2,8 @@
 #include "cli/Ovixctl.h"
 #include "simulator/SimBus.h"
 
+#include "CliRun.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -13,14 +15,7 @@ using namespace ovix::cli;
 
 namespace {
 
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err)
-{
-    std::ostringstream o, e;
-    const int code = Run(args, o, e);
-    out = o.str();
-    err = e.str();
-    return code;
-}
+using ovix::test::RunCli;
 
 } // namespace
 

@@ -5,6 +5,8 @@
 #include "document/PresetFile.h"
 #include "simulator/SimBus.h"
 
+#include "CliRun.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -18,14 +20,7 @@ using namespace ovix::cli;
 
 namespace {
 
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err)
-{
-    std::ostringstream o, e;
-    const int code = Run(args, o, e);
-    out = o.str();
-    err = e.str();
-    return code;
-}
+using ovix::test::RunCli;
 
 const std::string kRew = std::string(OVIX_FIXTURES) + "/rew-midbass.txt";
 

@@ -8,6 +8,10 @@
 #include "link/Firmware.h"
 #include "simulator/SimBus.h"
 
+#include "CliRun.h"
+
+#include "../link/FirmwareFiles.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -28,44 +32,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ovix::test::Append;
+using ovix::test::Bytes;
+constexpr auto Checksum = ovix::test::McuChecksum;
+Bytes Pattern(std::size_t n, std::uint8_t seed) { return ovix::test::Pattern(n, seed, 29); }
 
-struct Out {
-    int code;
-    std::string out, err;
-};
+using Out = ovix::test::CliOut;
+using ovix::test::RunCli;
 
-Out RunCli(const std::vector<std::string>& args)
-{
-    std::ostringstream o, e;
-    Out r;
-    r.code = Run(args, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
-}
-
-Bytes Pattern(std::size_t n, std::uint8_t seed)
-{
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i)
-        b[i] = std::uint8_t(seed + i * 29 + (i >> 8));
-    return b;
-}
-
-void Append(Bytes& out, std::string_view tag) { out.insert(out.end(), tag.begin(), tag.end()); }
-void Append(Bytes& out, const Bytes& b) { out.insert(out.end(), b.begin(), b.end()); }
 
 // An MCU image: the header DE AD BE EF, then `data` bytes.
 Bytes McuImage(std::size_t data) { Bytes m{0xDE, 0xAD, 0xBE, 0xEF}; Append(m, Pattern(data, 3)); return m; }
 
-std::uint8_t Checksum(const Bytes& mcu)
-{
-    std::uint8_t sum = 0x12;
-    for (std::size_t i = 4; i < mcu.size(); ++i)
-        sum ^= mcu[i];
-    return sum;
-}
 
 class FirmwareCli : public ::testing::Test {
 protected:

@@ -5,6 +5,8 @@
 #include "tables/TextField.h"
 #include "cli/Ovixctl.h"
 
+#include "CliRun.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -27,20 +29,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Out {
-    int code;
-    std::string out, err;
-};
-
-Out RunCli(const std::vector<std::string>& args)
-{
-    std::ostringstream o, e;
-    Out r;
-    r.code = Run(args, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
-}
+using Out = ovix::test::CliOut;
+using ovix::test::RunCli;
 
 class PresetCli : public ::testing::Test {
 protected:

@@ -5,6 +5,8 @@
 #include "document/PresetFile.h"
 #include "cli/Ovixctl.h"
 
+#include "CliRun.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,20 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Out {
-    int code;
-    std::string out, err;
-};
-
-Out RunCli(const std::vector<std::string>& args)
-{
-    std::ostringstream o, e;
-    Out r;
-    r.code = Run(args, o, e);
-    r.out = o.str();
-    r.err = e.str();
-    return r;
-}
+using Out = ovix::test::CliOut;
+using ovix::test::RunCli;
 
 int Count(const std::string& text, const std::string& what)
 {

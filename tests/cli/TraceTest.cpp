@@ -5,6 +5,8 @@
 #include "cli/Ovixctl.h"
 #include "simulator/SimBus.h"
 
+#include "CliRun.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,14 +22,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int RunCli(const std::vector<std::string>& args, std::string& out, std::string& err)
-{
-    std::ostringstream o, e;
-    const int code = Run(args, o, e);
-    out = o.str();
-    err = e.str();
-    return code;
-}
+using ovix::test::RunCli;
 
 // Time in ms, direction, the whole 65-byte report in hex.
 const std::regex kReportLine{R"((\d+\.\d{3}) (W|R) ([0-9a-f]{130}))"};

@@ -4,6 +4,8 @@
 
 #include "link/Firmware.h"
 
+#include "FirmwareFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -16,18 +18,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ovix::test::Append;
+using ovix::test::Bytes;
+using ovix::test::Pattern;
 
-Bytes Pattern(std::size_t n, std::uint8_t seed)
-{
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i)
-        b[i] = std::uint8_t(seed + i * 13 + (i >> 9));
-    return b;
-}
-
-void Append(Bytes& out, std::string_view tag) { out.insert(out.end(), tag.begin(), tag.end()); }
-void Append(Bytes& out, const Bytes& b) { out.insert(out.end(), b.begin(), b.end()); }
 
 enum class Shape { McuOnly, DspOnly, Both, LongMcuAtFour };
 
@@ -38,8 +32,8 @@ struct Firmware {
 Firmware Make(Shape shape)
 {
     Firmware fw;
-    const Bytes dsp = Pattern(kFirmwareDspSize, 5);
-    const Bytes mcu = Pattern(4 + 48 * 20 + 17, 77);
+    const Bytes dsp = Pattern(kFirmwareDspSize, 5, 13);
+    const Bytes mcu = Pattern(4 + 48 * 20 + 17, 77, 13);
     switch (shape) {
     case Shape::McuOnly:
         Append(fw.file, "WMCU");
@@ -61,7 +55,7 @@ Firmware Make(Shape shape)
     case Shape::LongMcuAtFour:
         Append(fw.file, "NONE");
         Append(fw.file, "WMCU");
-        fw.mcu = Pattern(kFirmwareLongFile, 31);
+        fw.mcu = Pattern(kFirmwareLongFile, 31, 13);
         Append(fw.file, fw.mcu);
         break;
     }
@@ -204,13 +198,13 @@ Bytes Tagged(std::string_view tag, std::size_t n)
 {
     Bytes b;
     Append(b, tag);
-    Append(b, Pattern(n, 1));
+    Append(b, Pattern(n, 1, 13));
     return b;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FirmwareBadFiles,
                          ::testing::Values(BadFile{"Unreadable", {}, false, kMsgFwBinFileError},
-                                           BadFile{"NoSection", Pattern(1000, 3), true, kMsgFwUpdateFileError},
+                                           BadFile{"NoSection", Pattern(1000, 3, 13), true, kMsgFwUpdateFileError},
                                            BadFile{"McuHeaderOnly", Tagged("WMCU", 4), true, kMsgFwUpdateFileError},
                                            BadFile{"McuTooShort", Tagged("WMCU", 2), true, kMsgFwUpdateFileError}),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -2,6 +2,8 @@
 
 #include "link/Firmware.h"
 
+#include "FirmwareFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -17,19 +19,11 @@ using namespace ovix;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ovix::test::Append;
+using ovix::test::Bytes;
+using ovix::test::Pattern;
+constexpr auto Checksum = ovix::test::McuChecksum;
 
-// A pattern that differs from byte to byte and from image to image.
-Bytes Pattern(std::size_t n, std::uint8_t seed)
-{
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i)
-        b[i] = std::uint8_t(seed + i * 7 + (i >> 8));
-    return b;
-}
-
-void Append(Bytes& out, std::string_view tag) { out.insert(out.end(), tag.begin(), tag.end()); }
-void Append(Bytes& out, const Bytes& b) { out.insert(out.end(), b.begin(), b.end()); }
 
 // "WMCU" + image, short form.
 Bytes McuFile(const Bytes& mcu)
@@ -54,13 +48,6 @@ Bytes LongFile(const Bytes& dsp, const Bytes* mcu, std::string_view firstTag = "
     return f;
 }
 
-std::uint8_t Checksum(const Bytes& mcu)
-{
-    std::uint8_t c = 0x12;
-    for (std::size_t i = 4; i < mcu.size(); ++i)
-        c ^= mcu[i];
-    return c;
-}
 
 struct ParseCase {
     const char* name;
