@@ -12,18 +12,6 @@ namespace ovix {
 
 namespace {
 
-FilterShape ShapeOfFilter(const CFilter& f)
-{
-    FilterShape s;
-    s.kind = f.Kind();
-    s.freq = f.Freq();
-    s.gainDb = f.GainDb();
-    s.bandwidth = f.Bandwidth();
-    s.slope = f.Slope();
-    s.family = f.Family();
-    s.bypassed = f.IsEqBand() && f.EffectivelyBypassed();
-    return s;
-}
 
 bool IsBandLine(const TextFilter& f)
 {
@@ -87,7 +75,7 @@ std::string CFilterExchange::Export(int channel) const
     text.comments.push_back("Standard second-order sections at 96000 Hz with the processor's own shapes");
     text.preampDb = OutputGainDb(out.Gain());
     for (int b = 0; b < kOutputBands; ++b)
-        for (const TextFilter& t : FilterAsText(ShapeOfFilter(out.Band(b))))
+        for (const TextFilter& t : FilterAsText(out.Band(b).Shape()))
             text.filters.push_back(t);
     for (CFilter* f : {&out.HighPass(), &out.LowPass()}) {
         CrossoverNote note;
@@ -97,7 +85,7 @@ std::string CFilterExchange::Export(int channel) const
         note.freq = f->Freq();
         note.beforeFilter = text.filters.size();
         text.notes.push_back(note);
-        for (const TextFilter& t : FilterAsText(ShapeOfFilter(*f)))
+        for (const TextFilter& t : FilterAsText(f->Shape()))
             text.filters.push_back(t);
     }
     return WriteFilterText(text);

@@ -229,6 +229,20 @@ const FilterCurve& CFilter::Curve() const
     return m_computed->curve;
 }
 
+FilterShape CFilter::Shape() const
+{
+    FilterShape shape;
+    shape.kind = m_kind;
+    shape.freq = m_freq;
+    shape.gainDb = m_gainDb;
+    shape.bandwidth = m_bandwidth;
+    shape.slope = m_slope;
+    shape.family = m_family;
+    shape.bypassed = m_isEqBand && EffectivelyBypassed();
+    shape.twoSlopeCrossover = m_twoSlopeCrossover;
+    return shape;
+}
+
 void CFilter::Refresh() const
 {
     if (!m_stale.load(std::memory_order_acquire))
@@ -240,16 +254,7 @@ void CFilter::Refresh() const
         return;
     if (!m_computed)
         m_computed = std::make_unique<Computed>();
-    FilterShape shape;
-    shape.kind = m_kind;
-    shape.freq = m_freq;
-    shape.gainDb = m_gainDb;
-    shape.bandwidth = m_bandwidth;
-    shape.slope = m_slope;
-    shape.family = m_family;
-    shape.bypassed = m_isEqBand && EffectivelyBypassed();
-    shape.twoSlopeCrossover = m_twoSlopeCrossover;
-    ComputeResponse(shape, m_computed->response);
+    ComputeResponse(Shape(), m_computed->response);
     if (m_width > 0 && m_height > 0)
         FilterCurvePoints(m_computed->response, m_width, m_height, m_computed->curve);
     m_stale.store(false, std::memory_order_release);

@@ -88,6 +88,8 @@ public:
 
     // The response for the current values, computed here when a value changed since the
     // last call; the reference stays valid for the filter's lifetime.
+    // What the response math needs of this filter (a bypassed band has a flat shape).
+    FilterShape Shape() const;
     const Response& ResponseDb() const;
     // The filter's own curve: 243 points, 0 and 242 the baseline anchors; all zero until a
     // plot size is set.

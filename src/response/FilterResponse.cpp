@@ -119,6 +119,7 @@ Biquad PeakingSection(const FilterShape& f)
     return {1.0 + alpha * a, cos2, 1.0 - alpha * a, 1.0 + alpha / a, cos2, 1.0 - alpha / a};
 }
 
+
 Biquad ShelfSection(const FilterShape& f)
 {
     if (f.gainDb == 0.0)
@@ -126,17 +127,9 @@ Biquad ShelfSection(const FilterShape& f)
     const bool low = f.kind == kLowShelf;
     const auto [w0, shelfSlope] = ShelfCornerOf(f);
     const double a = std::pow(10.0, f.gainDb / 40.0);
-    const double c0 = std::cos(w0);
     // The steep shelf's root would turn negative only beyond about +-37 dB.
     const double root = std::max(0.0, (a + 1.0 / a) * (1.0 / shelfSlope - 1.0) + 2.0);
-    const double alpha = std::sin(w0) / 2.0 * std::sqrt(root);
-    const double r = 2.0 * std::sqrt(a) * alpha;
-    const double ap = a + 1.0, am = a - 1.0;
-    if (low)
-        return {a * (ap - am * c0 + r), 2.0 * a * (am - ap * c0), a * (ap - am * c0 - r),
-                ap + am * c0 + r,       -2.0 * (am + ap * c0),   ap + am * c0 - r};
-    return {a * (ap + am * c0 + r), -2.0 * a * (am + ap * c0), a * (ap + am * c0 - r),
-            ap - am * c0 + r,       2.0 * (am - ap * c0),      ap - am * c0 - r};
+    return CookbookShelf(low, w0, f.gainDb, std::sin(w0) / 2.0 * std::sqrt(root));
 }
 
 // Slope index into the tables, or -1 for a filter that is off.
@@ -233,6 +226,19 @@ double LevelDbFromPower(double power)
 }
 
 } // namespace
+
+Biquad CookbookShelf(bool low, double w0, double gainDb, double alpha)
+{
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double c0 = std::cos(w0);
+    const double r = 2.0 * std::sqrt(a) * alpha;
+    const double ap = a + 1.0, am = a - 1.0;
+    if (low)
+        return {a * (ap - am * c0 + r), 2.0 * a * (am - ap * c0), a * (ap - am * c0 - r),
+                ap + am * c0 + r,       -2.0 * (am + ap * c0),   ap + am * c0 - r};
+    return {a * (ap + am * c0 + r), -2.0 * a * (am + ap * c0), a * (ap + am * c0 - r),
+            ap - am * c0 + r,       2.0 * (am - ap * c0),      ap - am * c0 - r};
+}
 
 ShelfCorner ShelfCornerOf(const FilterShape& f)
 {

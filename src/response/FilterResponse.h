@@ -66,6 +66,10 @@ struct ShelfCorner {
 };
 ShelfCorner ShelfCornerOf(const FilterShape& f);
 
+// The standard second-order shelf (low or high) at angular frequency w0 with its gain in dB
+// and the bandwidth term alpha.
+Biquad CookbookShelf(bool low, double w0, double gainDb, double alpha);
+
 // The filter's response: the sum of the levels of its sections at every grid point.
 void ComputeResponse(const FilterShape& f, Response& out);
 

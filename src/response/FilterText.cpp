@@ -342,18 +342,6 @@ std::string NoteLine(const CrossoverNote& n)
     return s;
 }
 
-Biquad ShelfBiquad(bool low, double w0, double gainDb, double alpha)
-{
-    const double a = std::pow(10.0, gainDb / 40.0);
-    const double c0 = std::cos(w0);
-    const double r = 2.0 * std::sqrt(a) * alpha;
-    const double ap = a + 1.0, am = a - 1.0;
-    if (low)
-        return {a * (ap - am * c0 + r), 2.0 * a * (am - ap * c0), a * (ap - am * c0 - r),
-                ap + am * c0 + r,       -2.0 * (am + ap * c0),   ap + am * c0 - r};
-    return {a * (ap + am * c0 + r), -2.0 * a * (am + ap * c0), a * (ap + am * c0 - r),
-            ap - am * c0 + r,       2.0 * (am - ap * c0),      ap - am * c0 - r};
-}
 
 } // namespace
 
@@ -506,7 +494,7 @@ Biquad TextFilterSection(const TextFilter& f, double sampleRate)
             fc = std::min(fc, sampleRate * 0.49);
         }
         const double w0 = kTwoPi * fc / sampleRate;
-        return ShelfBiquad(low, w0, f.gainDb, std::sin(w0) * alphaRoot);
+        return CookbookShelf(low, w0, f.gainDb, std::sin(w0) * alphaRoot);
     }
     case TextFilterType::kHighPass:
     case TextFilterType::kLowPass: {

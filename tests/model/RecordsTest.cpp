@@ -376,16 +376,8 @@ class FilterReads : public ::testing::TestWithParam<FilterChange> {};
 
 Response FreshResponse(const CFilter& f)
 {
-    FilterShape shape;
-    shape.kind = f.Kind();
-    shape.freq = f.Freq();
-    shape.gainDb = f.GainDb();
-    shape.bandwidth = f.Bandwidth();
-    shape.slope = f.Slope();
-    shape.family = f.Family();
-    shape.bypassed = f.IsEqBand() && f.EffectivelyBypassed();
     Response r{};
-    ComputeResponse(shape, r);
+    ComputeResponse(f.Shape(), r);
     return r;
 }
 
