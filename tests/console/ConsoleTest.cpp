@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -871,6 +872,17 @@ TEST_F(Console, QuittingAnUpdateFailsItAndTheConsoleConnectsAgain)
 
     QString statusHalfway;
     view.m_upgradeDlgHook = [&](CUpgradeDlg& dlg) {
+        // what a screen reader hears of each control, in the language of the moment
+        QStringList names;
+        for (QWidget* w : dlg.findChildren<QWidget*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr);
+            if (w->focusPolicy() != Qt::NoFocus || qobject_cast<QProgressBar*>(w))
+                names << a->text(QAccessible::Name);
+        }
+        EXPECT_FALSE(names.contains(QString())) << names.join('|').toStdString();
+        EXPECT_TRUE(names.contains("更新") && names.contains("浏览") && names.contains("退出"))
+            << names.join('|').toStdString();
         EXPECT_EQ(dlg.windowTitle(), "设备固件更新");
         EXPECT_EQ(dlg.GroupCaption(), "Bin文件");
         EXPECT_EQ(dlg.UpdateButtonText(), "更新");
