@@ -5,6 +5,8 @@
 #include "document/ConsoleEdits.h"
 #include "link/CommandBuilder.h"
 
+#include "RecordsQueueFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,38 +17,16 @@ using namespace ovix;
 
 namespace {
 
-class Edits : public ::testing::Test {
+class Edits : public test::RecordsQueue {
 protected:
     void SetUp() override
     {
-        model = std::make_unique<ParameterModel>();
-        ResetImage(model->image);
-        records = std::make_unique<CKTV_Data>(*model);
-        command = std::make_unique<CKTVCommand>(*model, flags, lock, host);
-        command->SetRecordPort(records.get());
+        RecordsQueue::SetUp();
         edits = std::make_unique<CConsoleEdits>(*model, *records, *command, host, lock);
     }
-    // As after a connect: the processor's program is in the records and edits are sent.
-    void Connect()
-    {
-        host.m_bConnected = true;
-        model->flags.synced = 1;
-    }
-    CKTV_OutData& Out(int ch) { return records->Out(ch); }
-
     // The queued frames, oldest first, as "R:ch" for a record write and "L:ch:on" for a
     // level block (with the on-flag it carries).
-    std::vector<std::string> Queued() const
-    {
-        std::vector<std::string> got;
-        for (const auto& f : command->Queue().Snapshot()) {
-            if (f->Block() == OutputBlock::kLevelItem)
-                got.push_back("L:" + std::to_string(f->Index()) + ":" + std::to_string(f->Payload()[0]));
-            else
-                got.push_back("R:" + std::to_string(f->Index()));
-        }
-        return got;
-    }
+    std::vector<std::string> Queued() const { return QueuedFrames(false); }
     std::vector<FramePtr> RecordFrames() const
     {
         std::vector<FramePtr> out;
@@ -56,12 +36,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<ParameterModel> model;
-    LinkFlags flags;
-    std::recursive_mutex lock;
-    CommandHostState host;
-    std::unique_ptr<CKTV_Data> records;
-    std::unique_ptr<CKTVCommand> command;
     std::unique_ptr<CConsoleEdits> edits;
 };
 

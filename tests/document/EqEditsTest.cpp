@@ -5,6 +5,8 @@
 #include "document/EqEdits.h"
 #include "link/CommandBuilder.h"
 
+#include "RecordsQueueFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -15,21 +17,12 @@ using namespace ovix;
 
 namespace {
 
-class EqEdits : public ::testing::Test {
+class EqEdits : public test::RecordsQueue {
 protected:
     void SetUp() override
     {
-        model = std::make_unique<ParameterModel>();
-        ResetImage(model->image);
-        records = std::make_unique<CKTV_Data>(*model);
-        command = std::make_unique<CKTVCommand>(*model, flags, lock, host);
-        command->SetRecordPort(records.get());
+        RecordsQueue::SetUp();
         eq = std::make_unique<CEqEdits>(*model, *records, *command, host, lock);
-    }
-    void Connect()
-    {
-        host.m_bConnected = true;
-        model->flags.synced = 1;
     }
     // CH1 and CH2 in one group, with the front toggle lit as the console lights it.
     void LinkFront()
@@ -37,28 +30,11 @@ protected:
         model->image.linkTable.group[1] = model->image.linkTable.group[0];
         host.m_linkToggles[0] = true;
     }
-    CKTV_OutData& Out(int ch) { return records->Out(ch); }
 
     // Queued frames, oldest first: "R:ch" a record write (with "!" when it notifies),
     // "L:ch:on" a level block with the on-flag it carries.
-    std::vector<std::string> Queued() const
-    {
-        std::vector<std::string> got;
-        for (const auto& f : command->Queue().Snapshot()) {
-            if (f->Block() == OutputBlock::kLevelItem)
-                got.push_back("L:" + std::to_string(f->Index()) + ":" + std::to_string(f->Payload()[0]));
-            else
-                got.push_back("R:" + std::to_string(f->Index()) + (f->NotifyAlways() ? "!" : ""));
-        }
-        return got;
-    }
+    std::vector<std::string> Queued() const { return QueuedFrames(true); }
 
-    std::unique_ptr<ParameterModel> model;
-    LinkFlags flags;
-    std::recursive_mutex lock;
-    CommandHostState host;
-    std::unique_ptr<CKTV_Data> records;
-    std::unique_ptr<CKTVCommand> command;
     std::unique_ptr<CEqEdits> eq;
 };
 

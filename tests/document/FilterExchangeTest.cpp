@@ -4,6 +4,8 @@
 #include "document/FilterExchange.h"
 #include "response/FilterText.h"
 
+#include "RecordsQueueFixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,20 +17,15 @@ using namespace ovix;
 
 namespace {
 
-class Exchange : public ::testing::Test {
+class Exchange : public test::RecordsQueue {
 protected:
     void SetUp() override
     {
-        model = std::make_unique<ParameterModel>();
-        ResetImage(model->image);
-        records = std::make_unique<CKTV_Data>(*model);
-        command = std::make_unique<CKTVCommand>(*model, flags, lock, host);
-        command->SetRecordPort(records.get());
+        RecordsQueue::SetUp();
         edits = std::make_unique<CConsoleEdits>(*model, *records, *command, host, lock);
         eqEdits = std::make_unique<CEqEdits>(*model, *records, *command, host, lock);
         exchange = std::make_unique<CFilterExchange>(*model, *records, *edits, *eqEdits);
     }
-    CKTV_OutData& Out(int ch) { return records->Out(ch); }
 
     void Randomise(int ch, std::mt19937& rng)
     {
@@ -70,12 +67,6 @@ protected:
         return sum;
     }
 
-    std::unique_ptr<ParameterModel> model;
-    LinkFlags flags;
-    std::recursive_mutex lock;
-    CommandHostState host;
-    std::unique_ptr<CKTV_Data> records;
-    std::unique_ptr<CKTVCommand> command;
     std::unique_ptr<CConsoleEdits> edits;
     std::unique_ptr<CEqEdits> eqEdits;
     std::unique_ptr<CFilterExchange> exchange;
@@ -186,8 +177,7 @@ TEST_F(Exchange, PreampIsTheChannelGainNeverAboveZero)
 // processor gets the same frames.
 TEST_F(Exchange, LinkedPartnerFollowsAndTheFramesAreResetAllEqs)
 {
-    host.m_bConnected = true;
-    model->flags.synced = 1;
+    Connect();
     model->image.linkTable.group[3] = 2;
     edits->ResetAllEq(2);
     std::vector<std::pair<int, int>> reset;
