@@ -185,12 +185,19 @@ void CFStatic::LayOut()
     RebuildAll();
 }
 
-void CFStatic::RebuildBackground()
+QPixmap CFStatic::NewLayer() const
 {
+    // drawn at the screen's pixel density, so the layers stay sharp on high-density screens
     const qreal dpr = devicePixelRatioF();
     QPixmap pm(size() * dpr);
     pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
+    return pm;
+}
+
+void CFStatic::RebuildBackground()
+{
+    QPixmap pm = NewLayer();
     if (!size().isEmpty()) {
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);
@@ -318,10 +325,7 @@ void CFStatic::RebuildCurve(int channel)
 
 void CFStatic::RebuildCurveLayer()
 {
-    const qreal dpr = devicePixelRatioF();
-    QPixmap pm(size() * dpr);
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
+    QPixmap pm = NewLayer();
     if (!size().isEmpty()) {
         QPainter p(&pm);
         p.setClipRect(m_plot);

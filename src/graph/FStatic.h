@@ -107,6 +107,8 @@ private:
 
     void LayOut();
     void RetranslateMenu();
+    // A transparent layer of the control's size at the screen's pixel density.
+    QPixmap NewLayer() const;
     void RebuildBackground();
     void RebuildBanner();
     void RebuildHandleTexts();
