@@ -189,9 +189,10 @@ int EqImportLive(const EqArgs& a, const CommonOptions& opts, std::ostream& out, 
         err << EnglishText(UiMessage(kMsgFilterFileReadError, {a.files[0]})) << '\n';
         return kExitFailure;
     }
-    // a text that cannot be used is refused before the processor is touched
-    if (const FilterTextRead read = ReadFilterText(text); !read.ok()) {
-        for (const FilterTextError& e : read.errors)
+    // a text the import would refuse (an unusable line, more filters than bands) is refused
+    // before the processor is touched
+    if (const FilterImportResult checked = CFilterExchange::Check(text); !checked.ok) {
+        for (const FilterTextError& e : checked.errors)
             err << EnglishText(e.message) << '\n';
         return kExitFailure;
     }
