@@ -23,7 +23,6 @@ CUpgradeDlg::CUpgradeDlg(QWidget* parent, IFirmwareHost& host, const QString& fi
     : QDialog(parent), m_host(host)
 {
     setModal(true);
-    resize(385, 220);
     setFixedSize(385, 220);
     setAutoFillBackground(true);
     QPalette pal = palette();
